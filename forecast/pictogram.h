@@ -1,0 +1,8 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+// Weather pictogram number (1, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14 or 18).
+qint16 getpicto(float temp, float nebu, float p850, float prec, float orag);
+// <programDir>/picto/pt_<n>.gif
+QString pictogramFile(const QString &programDir, int number);
