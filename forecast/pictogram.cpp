@@ -1,0 +1,50 @@
+#include "forecast/pictogram.h"
+
+namespace {
+
+enum class Rain { Dry, Light, Heavy };
+
+Rain rainClass(float prec)
+{
+    if (prec < 0.1f)
+        return Rain::Dry;
+    return prec < 2.0f ? Rain::Light : Rain::Heavy;
+}
+
+int cloudClass(float nebu)
+{
+    if (nebu < 10.0f)
+        return 0;
+    if (nebu < 30.0f)
+        return 1;
+    return nebu < 70.0f ? 2 : 3;
+}
+
+} // namespace
+
+qint16 getpicto(float temp, float nebu, float p850, float prec, float orag)
+{
+    const bool snow = temp < 1.0f && p850 < -2.0f;
+    const Rain rain = rainClass(prec);
+    const int cloud = cloudClass(nebu);
+
+    if (orag > 200.0f)
+        return rain == Rain::Heavy ? 18 : 13;
+    if (rain == Rain::Dry) {
+        static constexpr qint16 dry[4] = {1, 4, 5, 6};
+        return dry[cloud];
+    }
+    if (cloud < 3)
+        return snow ? 10 : 7;
+    if (rain == Rain::Heavy)
+        return snow ? 12 : 8;
+    return snow ? 11 : 14;
+}
+
+QString pictogramFile(const QString &programDir, int number)
+{
+    QString dir = programDir;
+    if (dir.endsWith(QLatin1Char('/')))
+        dir.chop(1);
+    return dir + QStringLiteral("/picto/pt_") + QString::number(number) + QStringLiteral(".gif");
+}
