@@ -17,7 +17,8 @@ const std::array<MapKind, 7> &mapKinds();
 const MapKind *kindByNumber(int number);    // nullptr outside 1..7
 const MapKind *kindByKey(const QString &key);
 
-// Forecast hour, map number and names for step index s (s >= 0).
+// Forecast hour, map number and names for step index s. A negative step, or one whose
+// map number would not fit in 64 bits, names no map: the names are then empty.
 qint64 forecastHour(qint64 step);                        // 6 * (s + 1)
 QString mapNumber(const MapKind &kind, qint64 step);     // "065", "0611", "1025"
 QString forecastMapFile(const MapKind &kind, qint64 step);   // "Rtavn065.gif"
