@@ -1,0 +1,190 @@
+#include "forecast/pointforecast.h"
+#include "forecast/decimalformat.h"
+#include "forecast/pictogram.h"
+#include "forecast/pixelcolour.h"
+#include "retrieval/catalogue.h"
+#include "shell/imageloader.h"
+#include "shell/messages.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+constexpr int GridHalfWidth = 3;  // offsets -3..3 times the spacing: 7 samples per axis
+
+// Message numbers of the translatable texts.
+constexpr int WindUnit = 25;
+constexpr int Unavailable = 58;
+constexpr int PrecipitationUnit = 73;
+
+PanelText fixed(const char *text) { return PanelText{text, -1}; }
+PanelText message(int n) { return PanelText{nullptr, n}; }
+
+PanelTable makeSeries()
+{
+    PanelTable t;
+    t.singlePrecisionSum = true;
+    t.pictureBox = "picto2";
+    t.quantities = {
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, "Label13", fixed("°C"), message(Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, "Label12", message(PrecipitationUnit), message(Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, "Label21", fixed("%"), fixed("NC")},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, "Label23", fixed("°C"), message(Unavailable)},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, "Label27", message(WindUnit), message(Unavailable)},
+    };
+    return t;
+}
+
+PanelTable makeCurrent()
+{
+    PanelTable t;
+    t.fixedStep = 0;
+    t.pictureBox = "picto1";
+    t.quantities = {
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, "Label7", fixed("°C"), message(Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, "Label8", message(PrecipitationUnit), message(Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, "Label17", fixed("%"), message(Unavailable)},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, "Label19", fixed("°C"), message(Unavailable)},
+        {PanelRole::Storm, "orag", 5, GetOrag, true, 1, nullptr, {}, {}},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, "Label25", message(WindUnit), message(Unavailable)},
+    };
+    return t;
+}
+
+QString mapPath(const QString &cacheDir, const PanelQuantity &q, int step)
+{
+    const MapKind *kind = kindByKey(QLatin1String(q.key));
+    const QString name = kind ? forecastCacheName(*kind, step) : QString();
+    return name.isEmpty() ? QString() : joinPath(cacheDir, name);
+}
+
+// Loads one quantity's map into the work picture, fetching it once when it is missing.
+// Returns false when the quantity has no map to sample.
+bool loadMap(const QString &path, const PanelQuantity &q, int step, bool &OK,
+             const FetchMap &fetch, QImage &workPicture)
+{
+    if (path.isEmpty())
+        return false;
+    LoadedPicture loaded = LoadPictureFile(path);
+    if (loaded.error != 0) {
+        if (OK) {
+            // The display's own retry is under way: no second fetch here, and the
+            // picture left from an earlier map must not be read as this quantity.
+            OK = false;
+            return false;
+        }
+        if (fetch)
+            fetch(step, q.what);
+        loaded = LoadPictureFile(path);
+        if (loaded.error != 0)
+            return false;
+    }
+    // A file that exists but does not decode gives a null picture: every sample then
+    // reads -1 and the quantity is unavailable (precipitation counts 0 mm).
+    workPicture = loaded.picture;
+    OK = false;
+    return true;
+}
+
+} // namespace
+
+QString PanelText::text() const
+{
+    if (literal)
+        return QString::fromUtf8(literal);
+    return message >= 0 ? msg(message) : QString();
+}
+
+const PanelTable &PanelTable::series()
+{
+    static const PanelTable table = makeSeries();
+    return table;
+}
+
+const PanelTable &PanelTable::current()
+{
+    static const PanelTable table = makeCurrent();
+    return table;
+}
+
+QStringList PanelResult::labelTexts() const
+{
+    QStringList texts;
+    for (const QuantityResult &q : quantities) {
+        if (q.label)
+            texts << q.text;
+    }
+    return texts;
+}
+
+std::optional<double> PanelResult::mean(PanelRole role) const
+{
+    for (const QuantityResult &q : quantities) {
+        if (q.role == role)
+            return q.mean;
+    }
+    return std::nullopt;
+}
+
+GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float centreX,
+                    float centreY, bool singlePrecisionSum)
+{
+    float singleSum = 0;
+    double doubleSum = 0;
+    int count = 0;
+    for (int i = -GridHalfWidth; i <= GridHalfWidth; ++i) {
+        // Each position is the centre plus its offset, not a running sum, so the grid
+        // always has its 7 points; a fractional position falls on the pixel it lies in.
+        const float x = centreX + float(i * quantity.spacing);
+        const int px = int(std::floor(x));
+        for (int j = -GridHalfWidth; j <= GridHalfWidth; ++j) {
+            const float y = centreY + float(j * quantity.spacing);
+            const Decoded d = quantity.decode(pixelColour(picture, px, int(std::floor(y))));
+            if (d.isNoMatch())
+                continue;
+            ++count;
+            if (singlePrecisionSum)
+                singleSum = float(double(singleSum) + d.sumValue());
+            else
+                doubleSum += d.sumValue();
+        }
+    }
+    GridMean result;
+    result.count = count;
+    if (count != 0)
+        result.mean = (singlePrecisionSum ? double(singleSum) : doubleSum) / count;
+    return result;
+}
+
+PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, bool &OK,
+                         const FetchMap &fetch, QImage &workPicture)
+{
+    const int step = table.fixedStep.value_or(inputs.step);
+    PanelResult result;
+    for (const PanelQuantity &q : table.quantities) {
+        QuantityResult r;
+        r.role = q.role;
+        r.label = q.label;
+        const QString path = mapPath(inputs.cacheDir, q, step);
+        if (loadMap(path, q, step, OK, fetch, workPicture)) {
+            const float cx = (q.domain2 ? inputs.PlaceX2 : inputs.PlaceX) / float(TwipsPerPixel);
+            const float cy = (q.domain2 ? inputs.PlaceY2 : inputs.PlaceY) / float(TwipsPerPixel);
+            const GridMean grid = sampleGrid(workPicture, q, cx, cy, table.singlePrecisionSum);
+            r.mean = grid.mean;
+            r.count = grid.count;
+        }
+        if (q.label)
+            r.text = r.mean ? formatOneDecimal(*r.mean) + q.unit.text() : q.unavailable.text();
+        result.quantities << r;
+    }
+    OK = false;
+
+    auto input = [&](PanelRole role) { return float(result.mean(role).value_or(0.0)); };
+    result.pictogram = getpicto(input(PanelRole::Temperature), input(PanelRole::CloudCover),
+                                input(PanelRole::Temperature850), input(PanelRole::Precipitation),
+                                input(PanelRole::Storm));
+    result.pictogramPath = pictogramFile(inputs.programDir, result.pictogram);
+    result.pictogramImage = QImage(result.pictogramPath);
+    return result;
+}

@@ -1,0 +1,29 @@
+#include "shell/about.h"
+#include "shell/messages.h"
+
+#include <QMessageBox>
+
+QString aboutText()
+{
+    const QString lineBreak = QStringLiteral("\r\n");
+    return msg(44) + QStringLiteral(" 3.1)") + lineBreak
+           + QStringLiteral("Copyright © 2026 les développeurs de Cartavent") + lineBreak + lineBreak
+           + msg(45) + lineBreak + lineBreak;
+}
+
+std::unique_ptr<QMessageBox> makeAboutBox(QWidget *parent)
+{
+    // A label shows "\r\n" as a stray glyph before the break: it gets plain "\n".
+    QString text = aboutText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("Cartavent"),
+                                             text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);  // a message holding "<" stays text
+    box->setObjectName(QStringLiteral("aboutBox"));
+    return box;
+}
+
+void showAbout(QWidget *parent)
+{
+    makeAboutBox(parent)->exec();
+}

@@ -1,0 +1,143 @@
+#include "shell/helpwindow.h"
+#include "shell/messages.h"
+#include "shell/paths.h"
+#include "shell/settings.h"
+#include "shell/textutil.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+const QColor LightGrey(192, 192, 192);  // &H00C0C0C0
+
+void placeTwips(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
+                   height / TwipsPerPixel);
+}
+
+void setBackground(QWidget *w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, LightGrey);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form2::Form2(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Cartavent - Mise en route"));
+    setBackground(this);
+    // The controls end at 6630 twips across and 5895 down; keep a margin like theirs.
+    setFixedSize(6765 / TwipsPerPixel, 6030 / TwipsPerPixel);
+
+    Frame1 = new QGroupBox(QStringLiteral("Mode d'emploi"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setProperty("tag", QStringLiteral("69"));
+    placeTwips(Frame1, 135, 90, 6495, 4800);
+
+    Text1 = new QPlainTextEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    placeTwips(Text1, 150, 255, 6195, 4350);
+
+    Check1 = new QCheckBox(QStringLiteral("Ne plus afficher ce message "), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setProperty("tag", QStringLiteral("70"));
+    setBackground(Check1);
+    placeTwips(Check1, 1980, 5085, 3285, 255);
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setProperty("tag", QStringLiteral("71"));
+    Command1->setDefault(true);
+    placeTwips(Command1, 2730, 5520, 1470, 375);
+
+    connect(Check1, &QCheckBox::stateChanged, this, &Form2::Check1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+
+    m_autoClose.setSingleShot(true);
+    connect(&m_autoClose, &QTimer::timeout, this, &QWidget::hide);
+}
+
+void Form2::showModalAtStartup(int autoCloseMs)
+{
+    if (autoCloseMs >= 0)
+        m_autoClose.start(autoCloseMs);
+    exec();
+    m_autoClose.stop();
+}
+
+void Form2::showHelp()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form2::showEvent(QShowEvent *event)
+{
+    ensureLoaded();
+    QDialog::showEvent(event);
+}
+
+void Form2::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    TranslateForm(this);
+    // Any number but 0 means "do not show at start-up", so it ticks the box.
+    const double saved = SavedSettings::readNumber(QStringLiteral("help"), 0);
+    Check1->setChecked(roundHalfEven(saved) != 0);
+    Text1->setPlainText(helpText());
+}
+
+QString Form2::helpText() const
+{
+    const QString folder = programDir();
+    const QString path = QDir(folder).filePath(QStringLiteral("lisezmoi.txt"));
+    if (!QFileInfo(path).isFile())
+        return missingFileNotice(folder);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadableFileNotice(path);
+    return decodeTextFile(file.readAll());
+}
+
+QString Form2::missingFileNotice(const QString &folder)
+{
+    return QStringLiteral("Le fichier d'aide lisezmoi.txt est introuvable dans %1.")
+        .arg(QDir::toNativeSeparators(folder));
+}
+
+QString Form2::unreadableFileNotice(const QString &path)
+{
+    return QStringLiteral("Le fichier d'aide %1 n'a pas pu être lu.").arg(QDir::toNativeSeparators(path));
+}
+
+void Form2::Check1_Click()
+{
+    SavedSettings::writeText(QStringLiteral("help"),
+                             Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Form2::Command1_Click()
+{
+    Check1->hide();  // for good: the window keeps its state while hidden
+    hide();
+}
