@@ -1,0 +1,20 @@
+#pragma once
+// Per-pixel land, coastline and latitude/longitude grid of a map frame, computed once.
+#include "mapserver/mapkinds.h"
+
+#include <QVector>
+
+// The domain-1 point (in pixels) that picture pixel (px, py) of a frame shows.
+void toDomain1(MapFrame frame, float px, float py, float &x, float &y);
+
+struct FrameMasks {
+    enum Flag : quint8 { Land = 1, Coast = 2, Grid = 4 };
+    int width = 0;
+    int height = 0;
+    QVector<quint8> flags;
+
+    bool has(int x, int y, Flag f) const { return flags[y * width + x] & f; }
+};
+
+// Built on first use (thread-safe) for pictures up to MapLayout::maxWidth x height.
+const FrameMasks &frameMasks(MapFrame frame);

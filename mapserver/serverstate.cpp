@@ -1,0 +1,19 @@
+#include "mapserver/serverstate.h"
+
+void RequestLog::append(const QString &path)
+{
+    QMutexLocker lock(&m_mutex);
+    m_paths.append(path);
+}
+
+QStringList RequestLog::all() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_paths;
+}
+
+void RequestLog::clear()
+{
+    QMutexLocker lock(&m_mutex);
+    m_paths.clear();
+}
