@@ -1,0 +1,77 @@
+// The viewer: command line, application object, main window.
+#include "shell/commandline.h"
+#include "shell/paths.h"
+#include "viewer/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QImageWriter>
+#include <QPixmap>
+#include <cstdio>
+
+namespace {
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+// Renders the window into a PNG file; false with a reason when it cannot be written.
+bool saveScreenshot(QWidget *window, const QString &file, QString &reason)
+{
+    QImageWriter writer(file, "png");
+    if (writer.write(window->grab().toImage()))
+        return true;
+    reason = writer.errorString();
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Help and version need no display, so they are answered before the application starts.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(args);
+    if (line.showHelp) {
+        std::fputs(commandLineUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.showVersion) {
+        printLine(stdout, QStringLiteral("cartavent " CARTAVENT_VERSION));
+        return 0;
+    }
+    for (const QString &problem : line.problems)
+        printLine(stderr, problem);
+
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Cartavent"));
+    QCoreApplication::setApplicationName(QStringLiteral("Cartavent"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CARTAVENT_VERSION));
+
+    Form1Config config;
+    config.programDir = programDir();
+    config.cacheDir = chooseCacheDir(line.cacheDir);
+    config.hosts = line.hosts;
+    config.deleteAll = line.deleteAll;
+    config.unattended = !line.screenshot.isEmpty();
+    config.endProcessOnClose = true;
+
+    Form1 form(config);
+    form.Form_Load();
+
+    if (!line.screenshot.isEmpty()) {
+        QString reason;
+        if (!saveScreenshot(&form, line.screenshot, reason)) {
+            printLine(stderr, QStringLiteral("cartavent : impossible d'écrire %1 : %2")
+                                  .arg(QDir::toNativeSeparators(line.screenshot), reason));
+            return 1;
+        }
+        return 0;
+    }
+    return app.exec();
+}

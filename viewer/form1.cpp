@@ -1,0 +1,182 @@
+// Form1: construction, signal wiring and the handlers that are a line or two.
+#include "viewer/form1.h"
+#include "viewer/hostchoice.h"
+#include "viewer/picturebox.h"
+
+#include "mapserver/demoserver.h"
+#include "retrieval/retrievalservice.h"
+#include "shell/settings.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+Form1::Form1(const Form1Config &config, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      Service(new RetrievalService(config.cacheDir, {}, this)),
+      Inet1(Service->Inet1()),
+      Downloading(Service->Downloading),
+      m_config(config)
+{
+    createControls();
+    connectHandlers();
+    connectService();
+    setUpHosts();
+    centreOnScreen();
+}
+
+Form1::~Form1() = default;
+
+void Form1::centreOnScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void Form1::connectHandlers()
+{
+    // Option and check-box clicks also fire when the program changes the value.
+    for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5, Option6, Option7,
+                            Option10, Option11}) {
+        connect(o, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                RefreshPicture();
+        });
+    }
+    connect(Option8, &QRadioButton::toggled, this, [this](bool on) { if (on) Option8_Click(); });
+    connect(Option9, &QRadioButton::toggled, this, [this](bool on) { if (on) Option9_Click(); });
+    connect(Check1, &QCheckBox::stateChanged, this, &Form1::Check1_Click);
+    connect(Check2, &QCheckBox::stateChanged, this, &Form1::Check2_Click);
+    connect(Check3, &QCheckBox::stateChanged, this, &Form1::Check3_Click);
+    connect(Check4, &QCheckBox::stateChanged, this, &Form1::Check4_Click);
+
+    const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
+        {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click},   {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click},   {Command8, &Form1::Command8_Click},
+        {Command9, &Form1::Command9_Click},   {Command10, &Form1::Command10_Click},
+        {Command11, &Form1::Command11_Click}, {Command12, &Form1::Command12_Click},
+        {Command13, &Form1::Command13_Click}, {Command14, &Form1::Command14_Click},
+        {Command15, &Form1::Command15_Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+
+    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(Combo2, &QComboBox::editTextChanged, this, &Form1::Combo2_Change);
+    connect(Combo3, &QComboBox::activated, this, &Form1::Combo3_Click);
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
+    connect(HScroll1, &QScrollBar::sliderMoved, this, &Form1::HScroll1_Scroll);
+    connect(HScroll2, &QScrollBar::valueChanged, this, &Form1::HScroll2_Change);
+    connect(HScroll2, &QScrollBar::sliderMoved, this, &Form1::HScroll2_Scroll);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Picture1, &PictureBox::mouseMoved, this, &Form1::Picture1_MouseMove);
+    connect(Picture1, &PictureBox::mouseReleased, this, &Form1::Picture1_MouseUp);
+}
+
+void Form1::connectService()
+{
+    connect(Service, &RetrievalService::statusText, Label3, &QLabel::setText);
+    connect(Service, &RetrievalService::progressChanged, this, [this](bool visible, double fraction) {
+        const int inner = tour->width() - 2;
+        tour2->resize(qRound(qBound(0.0, fraction, 1.0) * inner), tour->height() - 2);
+        tour2->setVisible(visible);
+    });
+    connect(Service, &RetrievalService::messageBox, this, [this](const QString &text, bool information) {
+        if (m_config.unattended)
+            return;  // nobody to press OK
+        if (information)
+            QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
+        else
+            QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
+    });
+}
+
+void Form1::setUpHosts()
+{
+    QStringList hosts = chooseMapHosts(m_config.hosts, SavedSettings::hosts());
+    if (hosts.isEmpty()) {
+        m_demoServer = std::make_unique<DemoMapServer>();
+        if (m_demoServer->start())
+            hosts = QStringList{m_demoServer->hostPort(), m_demoServer->hostPort(),
+                                m_demoServer->hostPort()};
+        else
+            m_demoServer.reset();
+    }
+    Service->servers().hosts = hosts;
+}
+
+bool Form1::usesDemoServer() const
+{
+    return m_demoServer != nullptr;
+}
+
+// --- the simple handlers ---
+
+void Form1::Option8_Click()
+{
+    Frame2->show();
+    Frame7->hide();
+    Command15->show();
+    RefreshPicture();
+}
+
+void Form1::Option9_Click()
+{
+    Frame2->hide();
+    Frame7->show();
+    Command15->hide();
+    RefreshPicture();
+}
+
+// Both animation boxes drive the one clock; the tick decides which animation advances.
+static void runWhileTicked(QTimer *timer, const QCheckBox *box)
+{
+    if (box->isChecked())
+        timer->start();
+    else
+        timer->stop();
+}
+
+void Form1::Check1_Click() { runWhileTicked(Timer1, Check1); }
+void Form1::Check3_Click() { runWhileTicked(Timer1, Check3); }
+
+void Form1::Check4_Click()
+{
+    SavedSettings::writeText(QStringLiteral("rec"), Check4->isChecked() ? QStringLiteral("1")
+                                                                        : QStringLiteral("0"));
+}
+
+void Form1::Check2_Click()
+{
+    const bool on = Check2->isChecked();
+    SavedSettings::writeText(QStringLiteral("modem"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    Service->setLowBandwidth(on);
+}
+
+void Form1::Combo1_Click()
+{
+    if (!Downloading)
+        RefreshPicture();
+}
+
+void Form1::Combo2_Change() { RefreshPicture(); }
+void Form1::Combo3_Click() { RefreshPicture(); }
+void Form1::Command12_Click() { RefreshPicture(); }

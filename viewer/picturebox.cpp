@@ -1,0 +1,141 @@
+#include "viewer/picturebox.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    ensureCanvas();
+}
+
+void PictureBox::setBackColor(const QColor &color)
+{
+    m_backColor = color;
+    clearCanvas();
+}
+
+void PictureBox::ensureCanvas()
+{
+    const QSize want = size().expandedTo(QSize(1, 1));
+    if (m_canvas.size() == want)
+        return;
+    QImage grown(want, QImage::Format_RGB32);
+    grown.fill(m_backColor);
+    if (!m_canvas.isNull()) {
+        QPainter p(&grown);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, m_canvas);
+    }
+    m_canvas = grown;
+}
+
+void PictureBox::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    if (m_autoSize && !picture.isNull())
+        resize(picture.size());
+    clearCanvas();
+    if (!picture.isNull()) {
+        QPainter p(&m_canvas);
+        p.drawImage(0, 0, picture);
+    }
+    update();
+}
+
+void PictureBox::paintPicture(const QImage &image, const QRect &dest)
+{
+    ensureCanvas();
+    if (image.isNull() || dest.isEmpty())
+        return;
+    QPainter p(&m_canvas);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(dest, image);
+    update();
+}
+
+void PictureBox::paintPictureRegion(const QImage &image, QPoint dest, const QRect &src)
+{
+    ensureCanvas();
+    if (image.isNull() || src.isEmpty())
+        return;
+    QPainter p(&m_canvas);
+    p.drawImage(dest, image, src);
+    update();
+}
+
+void PictureBox::drawRectOutline(const QRect &rect, const QColor &color)
+{
+    ensureCanvas();
+    if (rect.isEmpty())
+        return;
+    // Four one-pixel bands: exact at any size, a 1 x 1 rectangle included.
+    QPainter p(&m_canvas);
+    p.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), color);
+    p.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), color);
+    p.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), color);
+    p.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), color);
+    update();
+}
+
+void PictureBox::printText(const QString &text)
+{
+    ensureCanvas();
+    const QFontMetrics metrics(font());
+    QPainter p(&m_canvas);
+    p.setFont(font());
+    p.setPen(m_foreColor);
+    p.drawText(m_printPos.x(), m_printPos.y() + metrics.ascent(), text);
+    m_printPos = QPoint(0, m_printPos.y() + metrics.height());
+    update();
+}
+
+void PictureBox::clearCanvas()
+{
+    ensureCanvas();
+    m_canvas.fill(m_backColor);
+    m_printPos = QPoint();
+    update();
+}
+
+qint32 PictureBox::Point(int x, int y)
+{
+    ensureCanvas();
+    if (x < 0 || y < 0 || x >= width() || y >= height())
+        return -1;
+    const QRgb c = m_canvas.pixel(x, y);
+    return qint32(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
+}
+
+qint32 PictureBox::pointTwips(float x, float y)
+{
+    return Point(int(std::floor(x / TwipsPerPixel)), int(std::floor(y / TwipsPerPixel)));
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    ensureCanvas();
+    QPainter p(this);
+    p.drawImage(event->rect(), m_canvas, event->rect());
+}
+
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ensureCanvas();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position() * TwipsPerPixel;
+    Q_EMIT mouseMoved(event->buttons(), event->modifiers(), float(pos.x()), float(pos.y()));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position() * TwipsPerPixel;
+    Q_EMIT mouseReleased(event->button(), event->modifiers(), float(pos.x()), float(pos.y()));
+}
