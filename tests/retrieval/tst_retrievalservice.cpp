@@ -66,7 +66,7 @@ class TestRetrievalService : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestMode(true);
+        QStandardPaths::setTestModeEnabled(true);
         for (int n = 0; n <= 100; ++n)
             Messages::set(n, QStringLiteral("m%1").arg(n));
     }
@@ -306,11 +306,13 @@ private Q_SLOTS:
     {
         DemoMapServer one, two, three;
         QVERIFY(one.start() && two.start() && three.start());
-        Fault refuse;
-        refuse.refuse = true;
+        // A silent server: each attempt is one request (a closed connection would be retried by Qt).
+        Fault hang;
+        hang.hang = true;
         for (DemoMapServer *s : {&one, &two, &three})
-            s->setFault(QStringLiteral("*"), refuse);
+            s->setFault(QStringLiteral("*"), hang);
         makeService({one.hostPort(), two.hostPort(), three.hostPort()});
+        m_service->Inet1()->setRequestTimeoutMs(200);
         writeFile(cache(QStringLiteral("temp0.png")), "cached");
         QSignalSpy boxes(m_service.get(), &RetrievalService::messageBox);
         QSignalSpy status(m_service.get(), &RetrievalService::statusText);
