@@ -180,3 +180,12 @@ void Form1::Combo1_Click()
 void Form1::Combo2_Change() { RefreshPicture(); }
 void Form1::Combo3_Click() { RefreshPicture(); }
 void Form1::Command12_Click() { RefreshPicture(); }
+
+// One clock for both animations: the mode selected at the tick decides which advances.
+void Form1::Timer1_Timer()
+{
+    if (Option9->isChecked())
+        archiveAnimationTick();
+    else
+        stepAnimationTick();
+}

@@ -84,6 +84,10 @@ public:
 
     // --- operations ---
     void RefreshPicture();
+    void stepAnimationTick();     // Timer1 in current-run mode
+    void archiveAnimationTick();  // Timer1 in archive mode
+    void GetArchive500(int year, int day, int month);
+    void GetArchive850(int year, int day, int month);
 
     // --- event handlers ---
     void Command1_Click();
