@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <algorithm>
 
 namespace {
@@ -15,6 +16,17 @@ namespace {
 void letEventsRun()
 {
     QCoreApplication::processEvents();
+}
+
+// Puts a finished temporary file under its final name in one step (rename replaces atomically).
+void replaceFile(QTemporaryFile &temp, const QString &file)
+{
+    if (!temp.flush())
+        return;
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(file).constData()) == 0)
+        temp.setAutoRemove(false);
 }
 
 // Kinds in the order the maps of one step are fetched.
@@ -46,10 +58,11 @@ bool RetrievalService::Download(const QString &url, const QString &file)
     m_inet.waitForResponse();
     const double announced = parseLenient(m_inet.GetHeader(QStringLiteral("Content-Length")));
 
-    // The body goes to a temporary file that replaces the map only once it is complete.
-    QSaveFile out(file);
-    out.setDirectWriteFallback(false);
-    bool writeOk = out.open(QIODevice::WriteOnly);
+    // The body goes to a temporary file beside the map that replaces it only once complete.
+    // No forced flush to disk: a map lost to a power cut is simply fetched again, and the
+    // flush would cost more than the transfer itself.
+    QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
+    bool writeOk = out.open();
     Q_EMIT progressChanged(true, ProgressStartWidth / ProgressFrameWidth);
 
     qint64 received = 0;
@@ -75,11 +88,10 @@ bool RetrievalService::Download(const QString &url, const QString &file)
         errorNumber = HttpClient::ErrTransfer;
         errorText = QStringLiteral("Transfert incomplet : %1 octets reçus sur %2").arg(received).arg(qint64(announced));
     }
-    if (errorNumber) {
+    if (errorNumber)
         m_log.AddLog(QStringLiteral("ERREUR : ") + errorText + QStringLiteral(" / ") + QString::number(errorNumber));
-        out.cancelWriting();
-    }
-    out.commit();  // a cancelled write leaves the previous file untouched
+    else
+        replaceFile(out, file);  // on any failure the previous map stays as it was
     m_log.AddLog(QStringLiteral("Ecrit : ") + file);
     Q_EMIT progressChanged(false, 0);
 

@@ -1,0 +1,39 @@
+#pragma once
+// Small helpers shared by the benchmark programs: result lines, CPU time, memory figures,
+// and waiting for a child process without blocking the event loop (servers of the same
+// thread must keep answering it).
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class RetrievalService;
+
+namespace bench {
+
+// "name: value unit (target ...: met|MISSED)", the line format scripts/bench.sh collects.
+void report(const QString &name, double value, const QString &unit, const QString &target, bool met,
+            int decimals = 3);
+void note(const QString &text);  // a free line, prefixed so it stands apart from results
+
+enum class CpuScope { Process, Thread };
+double cpuSeconds(CpuScope scope);  // user + system time so far
+
+// A field of /proc/self/status in KiB ("VmHWM", "VmRSS"); -1 when unreadable.
+qint64 statusKiB(const char *field);
+// Lowers the peak RSS to the current RSS (Linux clear_refs "5"); false when refused.
+bool resetPeakRss();
+
+// Runs program with arguments to its end, letting events run meanwhile. Returns the exit
+// code, or -1 when it could not start or crashed; the error output goes to stderr.
+int runProcess(const QString &program, const QStringList &arguments);
+
+// A service on cacheDir using hosts, on map server 2 as after start-up, its log started.
+std::unique_ptr<RetrievalService> makeService(const QString &cacheDir, const QStringList &hosts);
+// The same host:port for all three server places.
+QStringList sameHostEverywhere(const QString &hostPort);
+
+double median(QList<double> values);
+double best(const QList<double> &values);
+
+} // namespace bench
