@@ -1,0 +1,69 @@
+#pragma once
+// Form1 offscreen against the in-process demonstration server, with isolated settings
+// and a fresh cache folder per form.
+#include "viewer/form1.h"
+
+#include "mapserver/demoserver.h"
+#include "retrieval/catalogue.h"
+#include "retrieval/retrievalservice.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class FormHarness {
+public:
+    // Once per test case.
+    bool start()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+        return m_settingsDir.isValid() && server.start();
+    }
+
+    // Empty settings ("help" set to keep the start-up window away unless a test wants it).
+    void resetSettings(const char *help = "1")
+    {
+        QSettings settings(QStringLiteral("Cartavent"), QStringLiteral("Cartavent"));
+        settings.clear();
+        settings.sync();
+        if (help)
+            SavedSettings::writeText(QStringLiteral("help"), QString::fromLatin1(help));
+        Messages::clear();
+    }
+
+    std::unique_ptr<Form1> makeForm(bool load = true)
+    {
+        cache = std::make_unique<QTemporaryDir>();
+        Form1Config config;
+        config.cacheDir = cache->path();
+        config.programDir = qEnvironmentVariable("CARTAVENT_DATA_DIR");
+        const QString hp = server.hostPort();
+        config.hosts = QStringList{hp, hp, hp};
+        config.unattended = true;
+        auto form = std::make_unique<Form1>(config);
+        if (load)
+            form->Form_Load();
+        server.clearRequests();
+        return form;
+    }
+
+    QString cachePath(const QString &name) const { return cache->filePath(name); }
+
+    // The server's path of a forecast map: the same bytes on every map server.
+    static QString mapPath(const char *key, int step)
+    {
+        return QStringLiteral("/wz/pics/") + forecastMapFile(*kindByKey(QLatin1String(key)), step);
+    }
+
+    DemoMapServer server;
+    std::unique_ptr<QTemporaryDir> cache;
+
+private:
+    QTemporaryDir m_settingsDir;
+};
