@@ -4,6 +4,7 @@
 #include "viewer/form1.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QDir>
 #include <QImage>
 #include <QImageWriter>
@@ -49,6 +50,10 @@ int main(int argc, char **argv)
         printLine(stderr, problem);
 
     QApplication app(argc, argv);
+    // The interface is French: without regional settings of their own (the C locale), dates
+    // and numbers follow French usage too.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QCoreApplication::setOrganizationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CARTAVENT_VERSION));

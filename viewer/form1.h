@@ -18,6 +18,7 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 class DemoMapServer;
+class Form2;
 class HttpClient;
 class PictureBox;
 class RetrievalService;
@@ -50,6 +51,7 @@ public:
     float OffsetY = -3060.0f;
     QString OldLoaded;
     bool OK = false;
+    int refreshCount = 0;  // RefreshPicture calls so far: a call overtaken during a fetch stops
     float PlaceX = 0, PlaceY = 0;    // domain 1
     float PlaceX2 = 0, PlaceY2 = 0;  // domain 2
 
@@ -88,6 +90,9 @@ public:
     void archiveAnimationTick();  // Timer1 in archive mode
     void GetArchive500(int year, int day, int month);
     void GetArchive850(int year, int day, int month);
+    void Calculer();       // Frame4: the chosen place at HScroll1's step
+    void CalculeActual();  // Frame3: the chosen place at step 0
+    Form2 *helpWindow();   // created at first use, lives as long as the window
 
     // --- event handlers ---
     void Command1_Click();
@@ -142,4 +147,5 @@ private:
     Form1Config m_config;
     std::unique_ptr<DemoMapServer> m_demoServer;
     bool m_paintPending = false;
+    std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
 };

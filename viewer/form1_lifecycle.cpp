@@ -6,6 +6,7 @@
 #include "forecast/legends.h"
 #include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
+#include "shell/helpwindow.h"
 #include "shell/messages.h"
 #include "shell/settings.h"
 #include "shell/textutil.h"
@@ -138,8 +139,8 @@ void Form1::Form_Load()
 
 void Form1::showStartupHelp()
 {
-    // The help window is a later feature. When it comes, it must not wait for a click
-    // when m_config.unattended is set.
+    // Unattended runs (screenshots, tests) must not wait for a click: it closes at once.
+    helpWindow()->showModalAtStartup(m_config.unattended ? 0 : -1);
 }
 
 void Form1::showEvent(QShowEvent *event)

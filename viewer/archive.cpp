@@ -1,0 +1,88 @@
+// Archive browsing: the day-of-year scroll bar, the day-by-day animation and the fetch of
+// one archive map into the cache.
+#include "viewer/displaytext.h"
+#include "viewer/form1.h"
+#include "viewer/mapdisplay.h"
+
+#include "retrieval/catalogue.h"
+#include "retrieval/retrievalservice.h"
+#include "shell/messages.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLocale>
+#include <QScrollBar>
+
+namespace {
+
+// Day `dayOfYear` of the year shown in Combo1 (1 is 1 January).
+QDate archiveDay(const Form1 &f, int dayOfYear)
+{
+    return rollDate(dateListNumber(f.Combo1->currentText()), 1, dayOfYear);
+}
+
+QString shortDate(const QDate &date)
+{
+    return date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : QString();
+}
+
+void fetchArchive(Form1 &f, ArchiveLevel level, int year, int day, int month)
+{
+    f.Label33->setText(msg(55) + QLatin1Char(' ') + shortDate(rollDate(year, month, day)));
+    // Download refuses while another transfer runs; the flag is then that transfer's,
+    // and clearing it would let a third one start on the busy client.
+    const bool busy = f.Downloading;
+    RetrievalService &service = *f.Service;
+    service.Download(service.servers().ArchiveServer + archiveMapPath(level, year, month, day),
+                     service.cachePath(archiveCacheName(level, year, month, day)));
+    f.Label33->setText(QStringLiteral("Fini"));
+    if (!busy)
+        f.Downloading = false;
+}
+
+} // namespace
+
+void Form1::HScroll2_Change()
+{
+    const QDate date = archiveDay(*this, HScroll2->value());
+    if (!date.isValid())
+        return;  // no year chosen yet
+    Label32->setText(longDate(date));
+    // The day first: the month's change handler redraws, and must see the new day.
+    Combo3->setEditText(QString::number(date.day()));
+    Combo2->setEditText(QString::number(date.month()));
+    RefreshPicture();
+}
+
+void Form1::HScroll2_Scroll()
+{
+    // While the thumb is dragged the value has not changed yet: read where the thumb is.
+    const QDate date = archiveDay(*this, HScroll2->sliderPosition());
+    if (date.isValid())
+        Label32->setText(longDate(date));
+}
+
+void Form1::archiveAnimationTick()
+{
+    if (HScroll2->value() < HScroll2->maximum()) {
+        HScroll2->setValue(HScroll2->value() + 1);
+        return;
+    }
+    // The end of the year: on to the next later year, never reaching the newest (index 0).
+    const int index = Combo1->currentIndex();
+    if (index > 1) {
+        Combo1->setCurrentIndex(index - 1);
+        Combo1_Click();  // the list is wired to the user's choice only
+    }
+    HScroll2->setValue(1);
+}
+
+void Form1::GetArchive500(int year, int day, int month)
+{
+    fetchArchive(*this, ArchiveLevel::P500, year, day, month);
+}
+
+void Form1::GetArchive850(int year, int day, int month)
+{
+    fetchArchive(*this, ArchiveLevel::P850, year, day, month);
+}

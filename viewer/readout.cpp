@@ -1,0 +1,40 @@
+// The value box that follows the pointer over Picture1.
+#include "viewer/form1.h"
+#include "viewer/mapdisplay.h"
+#include "viewer/picturebox.h"
+
+#include "forecast/readout.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <array>
+#include <cmath>
+
+namespace {
+
+// Box corner relative to the pointer, and the sample grid: 5 x 5 pixels around it.
+constexpr float BoxShift = 300.0f;
+constexpr std::array<float, 5> GridOffsets = {-30.0f, -15.0f, 0.0f, 15.0f, 30.0f};
+
+} // namespace
+
+void Form1::Picture1_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float X, float Y)
+{
+    // Hidden first so that the box never covers the pixels about to be read.
+    Label34->hide();
+    if (!Check4->isChecked())
+        return;
+    Label34->move(int(std::floor((X + BoxShift) / PictureBox::TwipsPerPixel)),
+                  int(std::floor((Y + BoxShift) / PictureBox::TwipsPerPixel)));
+
+    std::array<qint32, GridOffsets.size() * GridOffsets.size()> colours;
+    std::size_t i = 0;
+    for (float dx : GridOffsets) {
+        for (float dy : GridOffsets)
+            colours[i++] = Picture1->pointTwips(X + dx, Y + dy);
+    }
+    const MapSelection shown = readSelection(*this);
+    const ReadoutRule rule = readoutRule(shown.archive, shown.level == ArchiveLevel::P850, shown.kindNumber);
+    Label34->setText(readoutText(rule, colours));
+    Label34->show();
+}
