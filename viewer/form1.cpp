@@ -98,6 +98,7 @@ void Form1::connectService()
         const int inner = tour->width() - 2;
         tour2->resize(qRound(qBound(0.0, fraction, 1.0) * inner), tour->height() - 2);
         tour2->setVisible(visible);
+        tour->setVisible(visible);
     });
     connect(Service, &RetrievalService::messageBox, this, [this](const QString &text, bool information) {
         if (m_config.unattended)

@@ -230,6 +230,7 @@ void Form1::createControls()
     tour = control<QFrame>(Frame6, "tour");
     tour->setFrameShape(QFrame::Box);
     tour->setGeometry(276, 21, 174, 18);
+    tour->hide();  // shown only while a transfer runs
     tour2 = control<QWidget>(Frame6, "tour2");
     tour2->setGeometry(tour->x() + 1, tour->y() + 1, 0, tour->height() - 2);
     setBackground(tour2, QColor(255, 128, 128));  // &H008080FF

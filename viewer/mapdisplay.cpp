@@ -183,6 +183,8 @@ void Form1::RefreshPicture()
     }
 
     const QImage map = Picture3->picture();
+    // The value box read the picture as it was: a redrawn map makes its text stale.
+    Label34->hide();
     showMissingMap(*this, map.isNull());
     paintMap(*this, map);
     if (current)

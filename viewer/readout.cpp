@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -14,6 +15,7 @@ namespace {
 
 // Box corner relative to the pointer, and the sample grid: 5 x 5 pixels around it.
 constexpr float BoxShift = 300.0f;
+constexpr int BoxWidth = 660 / 15;
 constexpr std::array<float, 5> GridOffsets = {-30.0f, -15.0f, 0.0f, 15.0f, 30.0f};
 
 } // namespace
@@ -36,5 +38,7 @@ void Form1::Picture1_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float X,
     const MapSelection shown = readSelection(*this);
     const ReadoutRule rule = readoutRule(shown.archive, shown.level == ArchiveLevel::P850, shown.kindNumber);
     Label34->setText(readoutText(rule, colours));
+    // Grows to fit a long value and its unit rather than clipping it.
+    Label34->resize(std::max(BoxWidth, Label34->sizeHint().width() + 6), Label34->height());
     Label34->show();
 }
