@@ -13,24 +13,18 @@ void TstHostChoice::choice_data()
 {
     QTest::addColumn<QStringList>("commandLine");
     QTest::addColumn<QStringList>("saved");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("expected");  // empty: the demonstration server
 
     const QStringList none{QString(), QString(), QString()};
-    QTest::newRow("nothing: demonstration server") << QStringList{} << none << QStringList{};
+    const QStringList xyz{"x:9", "y:8", "z:7"};
+    QTest::newRow("nothing") << QStringList{} << none << QStringList{};
     QTest::newRow("blank entries count as none") << QStringList{" ", ""} << none << QStringList{};
-    QTest::newRow("command line wins")
-        << QStringList{"a:1", "b:2", "c:3"} << QStringList{"x:9", "y:9", "z:9"}
-        << QStringList{"a:1", "b:2", "c:3"};
-    QTest::newRow("saved hosts") << QStringList{} << QStringList{"x:9", "y:8", "z:7"}
-                                 << QStringList{"x:9", "y:8", "z:7"};
-    QTest::newRow("one host serves all three") << QStringList{"a:1"} << none
-                                               << QStringList{"a:1", "a:1", "a:1"};
-    QTest::newRow("gaps borrow the first host") << QStringList{} << QStringList{"", "y:8", ""}
-                                                << QStringList{"y:8", "y:8", "y:8"};
-    QTest::newRow("positions are kept") << QStringList{"a:1", "", "c:3"} << none
-                                        << QStringList{"a:1", "a:1", "c:3"};
-    QTest::newRow("blanks trimmed") << QStringList{" a:1 "} << none
-                                    << QStringList{"a:1", "a:1", "a:1"};
+    QTest::newRow("command line wins") << QStringList{"a:1", "b:2", "c:3"} << xyz << QStringList{"a:1", "b:2", "c:3"};
+    QTest::newRow("saved hosts") << QStringList{} << xyz << xyz;
+    QTest::newRow("one host serves all three") << QStringList{"a:1"} << none << QStringList{"a:1", "a:1", "a:1"};
+    QTest::newRow("gaps borrow the first host") << QStringList{} << QStringList{"", "y:8", ""} << QStringList{"y:8", "y:8", "y:8"};
+    QTest::newRow("positions are kept") << QStringList{"a:1", "", "c:3"} << none << QStringList{"a:1", "a:1", "c:3"};
+    QTest::newRow("blanks trimmed") << QStringList{" a:1 "} << none << QStringList{"a:1", "a:1", "a:1"};
 }
 
 void TstHostChoice::choice()

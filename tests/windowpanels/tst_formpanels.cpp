@@ -1,12 +1,12 @@
-// "Calculer" in the window: both panels filled from the cached maps, fetching what is missing.
-#include "formharness.h"
-
-#include "viewer/picturebox.h"
+// The window's panels: "Calculer" filling both forecast panels from the cached maps, and
+// the help window at start-up and from "Aide".
+#include "tests/support/formharness.h"
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
-#include "forecast/pictogram.h"
+#include "shell/helpwindow.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
@@ -14,57 +14,33 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <cmath>
-#include <optional>
 
 namespace {
 
-struct Place {
-    float x, y, x2, y2;
-};
-
-Place placeAt(float x, float y)
-{
-    Place p{x, y, 0, 0};
-    ConvertD1TOD2(x, y, p.x2, p.y2);
-    return p;
-}
-
-// How a quantity is read, written out independently of the panel tables.
+// How a quantity is read, written out independently of the panel tables: the mean of the
+// decodable samples of a 7 x 7 grid around the place.
 struct Quantity {
     const char *key;
     Decoded (*decode)(qint32);
     bool domain2;
     int spacing;
 };
-const Quantity Temp{"temp", GetTemp, false, 3};
-const Quantity Prec{"prec", GetPrec, false, 1};
-const Quantity Nebu{"nebu", GetNebu, false, 1};
-const Quantity P850{"p850", GetP850, false, 1};
-const Quantity Orag{"orag", GetOrag, true, 1};
-const Quantity Vent{"vent", GetVent, true, 1};
 
-qint32 colourAt(const QImage &image, int x, int y)
-{
-    if (!image.valid(x, y))
-        return -1;
-    const QRgb c = image.pixel(x, y);
-    return qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16);
-}
-
-std::optional<double> expectedMean(DemoMapServer &server, const Quantity &q, int step,
-                                   const Place &place, bool singleSum)
+QString expectedText(DemoMapServer &server, const Quantity &q, int step, bool floatSum, const QString &unit)
 {
     const QImage map = QImage::fromData(server.mapBytes(FormHarness::mapPath(q.key, step)));
-    const float cx = (q.domain2 ? place.x2 : place.x) / 15.0f;
-    const float cy = (q.domain2 ? place.y2 : place.y) / 15.0f;
+    float x = 4000, y = 4000;
+    if (q.domain2)
+        ConvertD1TOD2(4000, 4000, x, y);
     float fsum = 0;
     double dsum = 0;
     int count = 0;
     for (int i = -3; i <= 3; ++i) {
         for (int j = -3; j <= 3; ++j) {
-            const int px = int(std::floor(cx + float(i * q.spacing)));
-            const int py = int(std::floor(cy + float(j * q.spacing)));
-            const Decoded d = q.decode(colourAt(map, px, py));
+            const int px = int(std::floor(x / 15.0f + float(i * q.spacing)));
+            const int py = int(std::floor(y / 15.0f + float(j * q.spacing)));
+            const QRgb c = map.valid(px, py) ? map.pixel(px, py) : 0;
+            const Decoded d = q.decode(map.valid(px, py) ? qint32(qRed(c) | qGreen(c) << 8 | qBlue(c) << 16) : -1);
             if (d.isNoMatch())
                 continue;
             ++count;
@@ -72,19 +48,7 @@ std::optional<double> expectedMean(DemoMapServer &server, const Quantity &q, int
             dsum += d.sumValue();
         }
     }
-    if (count == 0)
-        return std::nullopt;
-    return (singleSum ? double(fsum) : dsum) / count;
-}
-
-QString shown(const std::optional<double> &mean, const QString &unit)
-{
-    return QLocale().toString(*mean, 'f', 1) + unit;
-}
-
-int pictogramOf(const PictureBox *box)
-{
-    return box->property("pictogram").toInt();
+    return count == 0 ? QString() : QLocale().toString((floatSum ? double(fsum) : dsum) / count, 'f', 1) + unit;
 }
 
 } // namespace
@@ -92,46 +56,32 @@ int pictogramOf(const PictureBox *box)
 class TstFormPanels : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        QVERIFY(h.start());
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    }
+    void init()
+    {
+        h.resetSettings();
+        h.server.clearFaults();
+    }
 
     void bothPanels_data();
     void bothPanels();
     void missingMapOnlyThatQuantity();
-    void stormPictogramOnlyInCurrentPanel();
+    void help();
 
 private:
-    void choose(Form1 &form, const Place &place);
+    std::unique_ptr<Form1> formAtPlace()
+    {
+        auto form = h.makeForm();
+        form->PlaceX = form->PlaceY = 4000;
+        ConvertD1TOD2(4000, 4000, form->PlaceX2, form->PlaceY2);
+        return form;
+    }
     FormHarness h;
-    Place m_place{};
 };
-
-void TstFormPanels::initTestCase()
-{
-    QVERIFY(h.start());
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    m_place = placeAt(4000, 4000);
-}
-
-void TstFormPanels::init()
-{
-    h.resetSettings();
-    h.server.clearFaults();
-}
-
-void TstFormPanels::cleanupTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-}
-
-void TstFormPanels::choose(Form1 &form, const Place &place)
-{
-    form.PlaceX = place.x;
-    form.PlaceY = place.y;
-    form.PlaceX2 = place.x2;
-    form.PlaceY2 = place.y2;
-}
 
 void TstFormPanels::bothPanels_data()
 {
@@ -142,97 +92,70 @@ void TstFormPanels::bothPanels_data()
     QTest::newRow("archive mode reads the current run") << 2 << true;
 }
 
+// Frame4 reads the selected step (single-precision sums), Frame3 step 0 (double sums).
 void TstFormPanels::bothPanels()
 {
     QFETCH(int, step);
     QFETCH(bool, archive);
-    auto form = h.makeForm();
-    choose(*form, m_place);
+    auto form = formAtPlace();
     form->HScroll1->setValue(step);
     if (archive)
         form->Option9->setChecked(true);
-    QVERIFY(!form->Frame3->isVisibleTo(form.get()) && !form->Frame4->isVisibleTo(form.get()));
 
     form->Command3->click();
 
     QVERIFY(form->Frame3->isVisibleTo(form.get()) && form->Frame4->isVisibleTo(form.get()));
-    struct Expect { QLabel *label; const Quantity &q; QString unit; };
-    const QString degrees = QStringLiteral("°C");
-    const Expect series[] = {
-        {form->Label13, Temp, degrees}, {form->Label12, Prec, msg(73)}, {form->Label21, Nebu, QStringLiteral("%")},
-        {form->Label23, P850, degrees}, {form->Label27, Vent, msg(25)},
+    const QString deg = QStringLiteral("°C");
+    const struct { QLabel *series, *current; Quantity q; QString unit; } rows[] = {
+        {form->Label13, form->Label7, {"temp", GetTemp, false, 3}, deg},
+        {form->Label12, form->Label8, {"prec", GetPrec, false, 1}, msg(73)},
+        {form->Label21, form->Label17, {"nebu", GetNebu, false, 1}, QStringLiteral("%")},
+        {form->Label23, form->Label19, {"p850", GetP850, false, 1}, deg},
+        {form->Label27, form->Label25, {"vent", GetVent, true, 1}, msg(25)},
     };
-    const Expect current[] = {
-        {form->Label7, Temp, degrees}, {form->Label8, Prec, msg(73)}, {form->Label17, Nebu, QStringLiteral("%")},
-        {form->Label19, P850, degrees}, {form->Label25, Vent, msg(25)},
-    };
-    for (const Expect &e : series) {
-        const auto mean = expectedMean(h.server, e.q, step, m_place, true);
-        QVERIFY2(mean, e.q.key);  // the place must read every map
-        QCOMPARE(e.label->text(), shown(mean, e.unit));
+    for (const auto &r : rows) {
+        QCOMPARE(r.series->text(), expectedText(h.server, r.q, step, true, r.unit));
+        QCOMPARE(r.current->text(), expectedText(h.server, r.q, 0, false, r.unit));
     }
-    for (const Expect &e : current)
-        QCOMPARE(e.label->text(), shown(expectedMean(h.server, e.q, 0, m_place, false), e.unit));
-    QVERIFY(form->Label13->text().contains(QLatin1Char(',')));
-
-    // Each pictogram box shows the file of the number it was given.
-    for (PictureBox *box : {form->picto1, form->picto2}) {
-        const QImage expected(pictogramFile(form->config().programDir, pictogramOf(box)));
-        QVERIFY(!expected.isNull());
-        QCOMPARE(box->picture(), expected);
-    }
-    // Picture4 keeps the last map read: the step-0 wind map.
-    QCOMPARE(form->Picture4->picture().size(),
-             QImage::fromData(h.server.mapBytes(FormHarness::mapPath("vent", 0))).size());
 }
 
 void TstFormPanels::missingMapOnlyThatQuantity()
 {
-    auto form = h.makeForm();
-    choose(*form, m_place);
-    const int step = 3;
+    auto form = formAtPlace();
     Fault notFound;
     notFound.status = 404;
     for (const char *key : {"temp", "nebu"})
-        h.server.setFault(QLatin1Char('*') + forecastMapFile(*kindByKey(QLatin1String(key)), step), notFound);
-    form->HScroll1->setValue(step);
+        h.server.setFault(QLatin1Char('*') + FormHarness::mapPath(key, 3).section(QLatin1Char('/'), -1), notFound);
+    form->HScroll1->setValue(3);
 
     form->Command3->click();
 
     QCOMPARE(form->Label13->text(), msg(58));
     QCOMPARE(form->Label21->text(), QStringLiteral("NC"));
-    QVERIFY(!msg(58).isEmpty());
-    QCOMPARE(form->Label12->text(), shown(expectedMean(h.server, Prec, step, m_place, true), msg(73)));
-    QCOMPARE(form->Label23->text(), shown(expectedMean(h.server, P850, step, m_place, true), QStringLiteral("°C")));
-    QCOMPARE(form->Label27->text(), shown(expectedMean(h.server, Vent, step, m_place, true), msg(25)));
-    // The current situation reads step 0, which the server still has.
-    QCOMPARE(form->Label7->text(), shown(expectedMean(h.server, Temp, 0, m_place, false), QStringLiteral("°C")));
-    QVERIFY(!QFile::exists(h.cachePath(QStringLiteral("temp3.png"))));
-    QVERIFY(!form->OK);
+    QCOMPARE(form->Label12->text(), expectedText(h.server, {"prec", GetPrec, false, 1}, 3, true, msg(73)));
+    QCOMPARE(form->Label7->text(), expectedText(h.server, {"temp", GetTemp, false, 3}, 0, false, QStringLiteral("°C")));
 }
 
-void TstFormPanels::stormPictogramOnlyInCurrentPanel()
+// The start-up help follows the saved "help" value; "Aide" shows the same window, without
+// its box once "OK" was pressed.
+void TstFormPanels::help()
 {
-    // A place of the server's step-0 maps where the storm energy is above 200 J/kg.
-    std::optional<Place> stormy;
-    for (float y = 1500; y < 9000 && !stormy; y += 150) {
-        for (float x = 1500; x < 13000 && !stormy; x += 150) {
-            const Place p = placeAt(x, y);
-            const auto storm = expectedMean(h.server, Orag, 0, p, false);
-            if (storm && *storm > 200 && expectedMean(h.server, Temp, 0, p, false))
-                stormy = p;
-        }
+    for (const char *saved : {(const char *)nullptr, "0", "1"}) {
+        h.resetSettings(saved);
+        auto form = h.makeForm();
+        QCOMPARE(form->helpWindow()->isLoaded(), !saved || saved[0] == '0');  // loaded at its first show
+        QVERIFY(!form->helpWindow()->isVisible());  // unattended: closed at once
     }
-    QVERIFY2(stormy, "the server's storm map has no cell above 200 J/kg");
-
+    h.resetSettings(nullptr);
     auto form = h.makeForm();
-    choose(*form, *stormy);
-    form->Command3->click();
-
-    const QList<int> storms{13, 18};
-    QVERIFY2(storms.contains(pictogramOf(form->picto1)), qPrintable(QString::number(pictogramOf(form->picto1))));
-    QVERIFY(!storms.contains(pictogramOf(form->picto2)));
-    QVERIFY(!form->picto2->picture().isNull());
+    Form2 *help = form->helpWindow();
+    form->Command14->click();
+    QVERIFY(help->isVisible() && help->Check1->isVisible());
+    help->Command1->click();
+    form->Command14->click();
+    QCOMPARE(form->helpWindow(), help);
+    QVERIFY(help->isVisible() && !help->Check1->isVisible());
+    help->hide();
 }
 
 QTEST_MAIN(TstFormPanels)

@@ -9,6 +9,7 @@
 #include "shell/messages.h"
 #include "shell/settings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,7 +38,8 @@ public:
         Messages::clear();
     }
 
-    std::unique_ptr<Form1> makeForm(bool load = true)
+    // A configuration over a new, empty cache folder, every host on the demonstration server.
+    Form1Config config()
     {
         cache = std::make_unique<QTemporaryDir>();
         Form1Config config;
@@ -46,6 +48,13 @@ public:
         const QString hp = server.hostPort();
         config.hosts = QStringList{hp, hp, hp};
         config.unattended = true;
+        return config;
+    }
+
+    std::unique_ptr<Form1> makeForm(bool load = true) { return makeForm(config(), load); }
+
+    std::unique_ptr<Form1> makeForm(const Form1Config &config, bool load = true)
+    {
         auto form = std::make_unique<Form1>(config);
         if (load)
             form->Form_Load();
@@ -54,6 +63,19 @@ public:
     }
 
     QString cachePath(const QString &name) const { return cache->filePath(name); }
+
+    bool writeCache(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(cachePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    }
+
+    // Puts the server's map of this kind and step in the cache, as a download would.
+    bool cacheMap(const MapKind &kind, int step)
+    {
+        const QString path = QStringLiteral("/wz/pics/") + forecastMapFile(kind, step);
+        return writeCache(forecastCacheName(kind, step), server.mapBytes(path));
+    }
 
     // The server's path of a forecast map: the same bytes on every map server.
     static QString mapPath(const char *key, int step)

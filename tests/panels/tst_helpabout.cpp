@@ -1,0 +1,135 @@
+// The "Mise en route" window and the about text.
+#include "shell/about.h"
+#include "shell/helpwindow.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestHelpAbout : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+        m_oldDataDir = qgetenv("CARTAVENT_DATA_DIR");
+        Messages::set(71, QStringLiteral("OK"));
+    }
+    void cleanupTestCase() { qputenv("CARTAVENT_DATA_DIR", m_oldDataDir); }
+    void init()
+    {
+        QSettings("Cartavent", "Cartavent").clear();
+        m_data = std::make_unique<QTemporaryDir>();
+        qputenv("CARTAVENT_DATA_DIR", m_data->path().toUtf8());
+        writeHelp("Aide de test\n");
+    }
+
+    void helpText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: no file at all
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Windows-1252") << QByteArray("M\xe9t\xe9o \x80\n") << QStringLiteral("Météo €\n");
+        QTest::newRow("CR LF lines") << QByteArray("un\r\ndeux\r\n") << QStringLiteral("un\ndeux\n");
+        QTest::newRow("missing file") << QByteArray() << QString();
+    }
+    void helpText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        writeHelp(bytes);
+        if (bytes.isEmpty()) {
+            QVERIFY(QFile::remove(m_data->filePath("lisezmoi.txt")));
+            shown = Form2::missingFileNotice(m_data->path());
+            QVERIFY(shown.contains(QDir::toNativeSeparators(m_data->path())));
+        }
+        Form2 form;
+        form.showHelp();
+        QCOMPARE(form.Text1->toPlainText(), shown);
+    }
+
+    // First start, ticking, "OK", then "Aide", with the saved "help" value after each.
+    void firstStartThenAide()
+    {
+        Form2 form;
+        QStringList seen;  // checked after the modal loop: a failure inside would leave it open
+        QTimer::singleShot(0, &form, [&] {
+            seen << QString::number(form.isModal() && form.isVisible() && !form.Check1->isChecked()) << savedHelp();
+            form.Check1->click();
+            seen << savedHelp();
+            form.Check1->click();
+            seen << savedHelp();
+            form.Command1->click();
+        });
+        form.showModalAtStartup();
+        QCOMPARE(seen, QStringList({"1", "<none>", "1", "0"}));
+        QVERIFY(form.isHidden());
+        QCOMPARE(savedHelp(), QStringLiteral("0"));
+
+        // "Aide" shows the same window, loaded once, without the box.
+        writeHelp("Nouveau texte\n");
+        form.showHelp();
+        QVERIFY(form.isVisible());
+        QVERIFY(form.Check1->isHidden());
+        QCOMPARE(form.Text1->toPlainText(), QStringLiteral("Aide de test\n"));
+        QCOMPARE(savedHelp(), QStringLiteral("0"));
+    }
+
+    void savedOneTicksTheBox()
+    {
+        SavedSettings::writeText("help", "1");
+        Form2 form;
+        form.showHelp();
+        QVERIFY(form.Check1->isVisible());
+        QVERIFY(form.Check1->isChecked());
+        QCOMPARE(savedHelp(), QStringLiteral("1"));
+    }
+
+    void closingFromFrameOnlyHides()
+    {
+        Form2 form;
+        form.showHelp();
+        QVERIFY(form.close());
+        form.showHelp();
+        QVERIFY(form.Check1->isVisible());
+    }
+
+    void aboutText()
+    {
+        Messages::set(44, QStringLiteral("Version "));
+        Messages::set(45, QStringLiteral("Cartes du modèle GFS."));
+        const QStringList lines = ::aboutText().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6);  // the text ends with a line break
+        QCOMPARE(lines[0], QStringLiteral("Version  3.1)"));
+        QVERIFY(lines[1].startsWith(QStringLiteral("Copyright © ")));
+        QCOMPARE(lines.mid(2), QStringList({"", "Cartes du modèle GFS.", "", ""}));
+        QCOMPARE(makeAboutBox(nullptr)->textFormat(), Qt::PlainText);
+    }
+
+private:
+    void writeHelp(const QByteArray &bytes)
+    {
+        QFile f(m_data->filePath("lisezmoi.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QString savedHelp() const { return SavedSettings::readText(QStringLiteral("help"), QStringLiteral("<none>")); }
+
+    QTemporaryDir m_settings;
+    std::unique_ptr<QTemporaryDir> m_data;
+    QByteArray m_oldDataDir;
+};
+
+QTEST_MAIN(TestHelpAbout)
+#include "tst_helpabout.moc"
