@@ -1,10 +1,13 @@
 #pragma once
-// Inet1: the one HTTP client of the window. One request at a time, plain HTTP GET,
-// event driven; every wait lets window events run and sleeps until an event arrives.
+// Inet1: the one HTTP client of the window. One request at a time, plain HTTP/1.1 GET on a
+// socket of the calling thread, event driven; every wait lets window events run and sleeps
+// until an event arrives. A connection is kept open for the next request to the same
+// host and port when the server allows it.
 //
 // Contract of one request:
 //   Execute(url)      starts a GET and returns at once. False, with ErrStartFailed, for an
-//                     address that is not a valid http(s) URL with a host; false, with
+//                     address that is not a valid http URL with a host (https is not
+//                     spoken: such an address fails the same way); false, with
 //                     ErrBusy, while an earlier request is still busy() (the earlier one is
 //                     left untouched). A successful start clears the previous error.
 //   StillExecuting()  true from Execute until the response headers are known or the request
@@ -20,8 +23,9 @@
 //   Cancel()          ends the request and drops any unread body; the request then ends with
 //                     ErrCancelled. Harmless when idle (no error is set).
 //
-// The body is never held whole: the network layer keeps at most a read buffer (64 KiB)
-// ahead of the reader and stops reading the socket when it is full.
+// The body is never held whole: the client keeps at most a read buffer (64 KiB) of body
+// ahead of the reader, and the socket's own buffer of the same size stops reading when
+// full, so TCP flow control holds the server back.
 //
 // Outcomes (errorNumber()):
 //   a status outside 2xx      ErrNotAMap as soon as the headers are in; the body is dropped
@@ -30,25 +34,29 @@
 //   no bytes for the time-out ErrTimeout (the time-out is of inactivity, not total time)
 //   connection refused        ErrConnect
 //   unknown host              ErrHostNotFound
-//   connection broken, body shorter than its Content-Length, other failures: ErrTransfer
+//   connection broken, body shorter than its Content-Length, broken chunked body, other
+//   failures: ErrTransfer
 //
-// Redirects are followed (never from https to http). Bodies are received as sent
-// (Accept-Encoding: identity).
+// Redirects (301, 302, 303, 307, 308 with a Location) are followed up to 5 times, to http
+// addresses only. Bodies are received as sent (Accept-Encoding: identity), framed by
+// Content-Length, chunked transfer coding or the close of the connection.
 //
 // Re-entrancy: waits process events (sleeping until one arrives), so other handlers run
 // meanwhile. If such a handler cancels the request, the wait ends; a wait never crosses
 // into a later request.
+#include <QAbstractSocket>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPair>
-#include <QPointer>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QTcpSocket;
+class QTimer;
 
 class HttpClient : public QObject {
     Q_OBJECT
@@ -115,29 +123,85 @@ Q_SIGNALS:
     void activity();  // anything happened (headers, data, end): wakes waiting loops
 
 private:
-    void onMetaData();
-    void onData();
-    qint64 bodyBytesArrived() const;  // read by the caller or waiting in the reply
-    void finish();
-    void fail(Error number, const QString &description);
-    void abortWith(Error number, const QString &description);
-    void releaseReply();
+    enum class Phase { StatusLine, Headers, Body, Complete };
+    enum class Framing { None, Length, Chunked, Close };
+    enum class ChunkPart { Size, Data, DataEnd, Trailer };
+
+    void startHop();
+    void openConnection();
+    void sendRequest();
+    void dropConnection();
+    void onConnected(QTcpSocket *socket);
+    void onReadable(QTcpSocket *socket);
+    void onClosed(QTcpSocket *socket, QAbstractSocket::SocketError error);
+    void onTimer();
+    // Runs what the socket holds through the parser; true when something visible changed.
+    bool pump();
+    bool pumpIfRunning();
+    bool headLine(const QByteArray &line);
+    bool headEnd();
+    enum class Step { Progress, NeedMore, Stop };
+    Step bodyStep();
+    void endOfStream();
+    bool retryOnFreshConnection();
+    QByteArray takeBody(qint64 maxBytes);
+    qint64 pendingBody() const { return qint64(m_body.size()) - m_bodyPos; }
+    bool running() const { return m_started && !m_ended; }
+    void complete();
+    void failRequest(Error number, const QString &description);
+    void setError(Error number, const QString &description);
+    void notify();
     // Runs events until done() holds or the request changes; false when it changed or
     // the client went away.
     bool waitUntil(const std::function<bool()> &done);
 
-    QNetworkAccessManager *m_manager;
-    QPointer<QNetworkReply> m_reply;
     int m_timeoutMs = DefaultTimeoutMs;
     qint64 m_maxBodySize = DefaultMaxBodySize;
 
+    // The connection, kept between requests when the server allows it.
+    QTcpSocket *m_socket = nullptr;
+    QString m_connHost;
+    quint16 m_connPort = 0;
+    bool m_connected = false;      // the socket's connection is established
+    bool m_connReusable = false;   // idle, and the last answer on it was read whole
+    bool m_reused = false;         // this hop went out on a kept connection
+    bool m_retried = false;
+    bool m_gotBytes = false;       // the current hop received a byte of answer
+    bool m_peerClosed = false;
+    bool m_peerBroken = false;     // closed by an error rather than an orderly close
+    QString m_peerError;
+
+    QTimer *m_timer;
+    QElapsedTimer m_lastActivity;  // the time-out counts from the last byte received
+    int m_inExecute = 0;           // signals stay quiet while Execute sets things up
+
+    // The request.
     quint64 m_serial = 0;          // counts requests, so a wait never spans two of them
     bool m_started = false;        // a request was started (it may have ended since)
     bool m_headersKnown = false;
     bool m_ended = false;          // the network side is over
+    QUrl m_url;
+    QByteArray m_requestBytes;
+    int m_redirects = 0;
     int m_status = 0;
-    qint64 m_bytesRead = 0;        // body bytes handed to the caller
     QList<QPair<QByteArray, QByteArray>> m_headers;
+
+    // The answer of the current hop, while it is parsed.
+    Phase m_phase = Phase::StatusLine;
+    Framing m_framing = Framing::None;
+    ChunkPart m_chunkPart = ChunkPart::Size;
+    qint64 m_remaining = 0;        // of the Content-Length or of the current chunk
+    qint64 m_headBytes = 0;
+    bool m_keepAlive = false;
+    int m_hopStatus = 0;
+    QByteArray m_hopReason;
+    QList<QPair<QByteArray, QByteArray>> m_hopHeaders;
+
+    // Decoded body bytes not yet handed out: m_body from m_bodyPos on.
+    QByteArray m_body;
+    qsizetype m_bodyPos = 0;
+    qint64 m_bodyArrived = 0;      // decoded body bytes so far
+    qint64 m_bytesRead = 0;        // body bytes handed to the caller
 
     int m_error = NoError;
     QString m_errorText;

@@ -38,6 +38,41 @@ Drained drain(HttpClient &client)
     return result;
 }
 
+// The body in chunked transfer coding, chunks of chunkSize, with the final empty chunk.
+QByteArray chunked(const QByteArray &body, int chunkSize)
+{
+    QByteArray encoded;
+    for (qsizetype at = 0; at < body.size(); at += chunkSize) {
+        const QByteArray piece = body.mid(at, chunkSize);
+        encoded += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+    }
+    return encoded + "0\r\n\r\n";
+}
+
+// An answer whose body is sent exactly as given under "Transfer-Encoding: chunked".
+FixtureResponse chunkedResponse(const QByteArray &raw, int pieceSize = 0, int delayMs = 0)
+{
+    FixtureResponse response = FixtureResponse::ok(raw);
+    response.headers.append(qMakePair(QByteArray("Transfer-Encoding"), QByteArray("chunked")));
+    response.sendContentLength = false;
+    response.pieceSize = pieceSize;
+    response.pieceDelayMs = delayMs;
+    return response;
+}
+
+FixtureResponse keptAlive(FixtureResponse response)
+{
+    response.keepAlive = true;
+    return response;
+}
+
+FixtureResponse redirect(int status, const QByteArray &location)
+{
+    FixtureResponse response = FixtureResponse::error(status, "Moved");
+    response.headers.append(qMakePair(QByteArray("Location"), location));
+    return response;
+}
+
 FixtureResponse slowBody(const QByteArray &body, int pieceSize, int delayMs)
 {
     FixtureResponse response = FixtureResponse::ok(body);
@@ -61,6 +96,7 @@ private Q_SLOTS:
     void errorStatus();
     void failures_data();
     void failures();
+    void timeoutIsOfInactivity();
     void badAddress_data();
     void badAddress();
     void cancelWhileReading();
@@ -71,7 +107,15 @@ private Q_SLOTS:
     void openUrl_data();
     void openUrl();
     void requestsInSequence();
+    void bodyIsNotHeldWhole_data();
     void bodyIsNotHeldWhole();
+    void chunkedBody_data();
+    void chunkedBody();
+    void connectionReuse_data();
+    void connectionReuse();
+    void closedIdleConnectionIsReplaced();
+    void redirects_data();
+    void redirects();
     void refusedBodyIsNotDownloaded_data();
     void refusedBodyIsNotDownloaded();
 
@@ -158,6 +202,7 @@ void TestHttpClient::headersAndRequest()
     QCOMPARE(request.path, QString("/pics/Rtavn0611.gif"));
     QCOMPARE(request.header("User-Agent"), QByteArray("Cartavent/" CARTAVENT_VERSION));
     QCOMPARE(request.header("Accept-Encoding"), QByteArray("identity"));
+    QCOMPARE(request.header("Host"), m_server->host().toLatin1());
     // Headers stay readable after the body was read.
     QCOMPARE(m_client->GetHeader("X-Run"), QString("2024"));
 }
@@ -250,6 +295,16 @@ void TestHttpClient::failures()
     QCOMPARE(got.emptyReads, 1);
 }
 
+void TestHttpClient::timeoutIsOfInactivity()
+{
+    // Each piece comes well within the time-out, the whole body well after it.
+    const QByteArray body = pattern(30 * 1000);
+    m_server->setResponse("/steady.gif", slowBody(body, 1000, 50));
+    m_client->setRequestTimeoutMs(1000);
+    QCOMPARE(m_client->OpenURL(m_server->url("/steady.gif")), body);
+    QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
+}
+
 void TestHttpClient::badAddress_data()
 {
     QTest::addColumn<QString>("url");
@@ -257,6 +312,7 @@ void TestHttpClient::badAddress_data()
     QTest::newRow("no scheme") << "Rtavn065.gif";
     QTest::newRow("no host") << "http:///wz/pics/Rtavn065.gif";
     QTest::newRow("other scheme") << "ftp://127.0.0.1/Rtavn065.gif";
+    QTest::newRow("https, not spoken") << "https://127.0.0.1/Rtavn065.gif";
     QTest::newRow("bad port") << "http://127.0.0.1:99999/x.gif";
     QTest::newRow("space in host") << "http://bad host/x.gif";
 }
@@ -369,6 +425,13 @@ void TestHttpClient::openUrl_data()
     FixtureResponse moved = FixtureResponse::error(302, "Found");
     moved.headers.append(qMakePair(QByteArray("Location"), QByteArray("/moved.gif")));
     QTest::newRow("redirect followed") << moved << pattern(777) << int(HttpClient::NoError);
+    // "100 Continue" first; the real answer follows on the same connection.
+    FixtureResponse interim;
+    interim.status = 100;
+    interim.reason = "Continue";
+    interim.sendContentLength = false;
+    interim.body = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
+    QTest::newRow("interim answer skipped") << interim << QByteArray("hello") << int(HttpClient::NoError);
 }
 
 void TestHttpClient::openUrl()
@@ -402,25 +465,188 @@ void TestHttpClient::requestsInSequence()
     QCOMPARE(paths, (QStringList{"/1.gif", "/2.gif", "/3.gif"}));
 }
 
-void TestHttpClient::bodyIsNotHeldWhole()
+void TestHttpClient::bodyIsNotHeldWhole_data()
 {
+    QTest::addColumn<FixtureResponse>("response");
+    QTest::addColumn<QByteArray>("body");
     // Far more than socket buffers hold, written by the server at once.
     const QByteArray body(16 * 1024 * 1024, 'm');
-    m_server->setResponse("/huge.gif", FixtureResponse::ok(body));
+    QTest::newRow("Content-Length") << FixtureResponse::ok(body) << body;
+    QTest::newRow("chunked") << chunkedResponse(chunked(body, 1000 * 1000)) << body;
+    FixtureResponse closeDelimited = FixtureResponse::ok(body);
+    closeDelimited.sendContentLength = false;
+    QTest::newRow("close-delimited") << closeDelimited << body;
+}
+
+void TestHttpClient::bodyIsNotHeldWhole()
+{
+    QFETCH(FixtureResponse, response);
+    QFETCH(QByteArray, body);
+    m_server->setResponse("/huge.gif", response);
     m_client->setMaxBodySize(body.size());
     QVERIFY(m_client->Execute(m_server->url("/huge.gif")));
     m_client->waitForResponse();
     qint64 total = 0, mostBuffered = 0;
+    bool same = true;
     for (;;) {
         mostBuffered = qMax(mostBuffered, m_client->bufferedBytes());
         const QByteArray chunk = m_client->GetChunk(8192);
         if (chunk.isEmpty())
             break;
+        same = same && chunk == QByteArray::fromRawData(body.constData() + total, chunk.size());
         total += chunk.size();
     }
     QCOMPARE(total, qint64(body.size()));
+    QVERIFY(same);
     QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
     QVERIFY(mostBuffered <= 4 * HttpClient::ReadBufferSize);
+}
+
+void TestHttpClient::chunkedBody_data()
+{
+    QTest::addColumn<FixtureResponse>("response");
+    QTest::addColumn<QByteArray>("expected");  // a broken body may stop anywhere before its end
+    QTest::addColumn<int>("error");
+    const QByteArray map = pattern(300 * 1024 + 5);
+    const int ok = HttpClient::NoError;
+    const int broken = HttpClient::ErrTransfer;
+
+    QTest::newRow("one chunk") << chunkedResponse(chunked(pattern(5000), 5000)) << pattern(5000) << ok;
+    QTest::newRow("empty body") << chunkedResponse("0\r\n\r\n") << QByteArray() << ok;
+    QTest::newRow("many small chunks") << chunkedResponse(chunked(pattern(20000), 7)) << pattern(20000) << ok;
+    QTest::newRow("over the read buffer, split anywhere")
+        << chunkedResponse(chunked(map, 7000), 3001, 1) << map << ok;
+    QTest::newRow("one chunk over the read buffer") << chunkedResponse(chunked(map, int(map.size()))) << map << ok;
+    QTest::newRow("extensions, upper case, trailer")
+        << chunkedResponse("5;name=value\r\nhello\r\nA\r\n world, hi\r\n0\r\nX-Check: 1\r\n\r\n")
+        << QByteArray("hello world, hi") << ok;
+    QTest::newRow("bare line feeds") << chunkedResponse("3\nabc\n0\n\n") << QByteArray("abc") << ok;
+
+    // Broken bodies: what was read before the fault showed stays read, so only a start
+    // of the body may come out, and the error tells it is not whole.
+    QTest::newRow("bad size") << chunkedResponse("zz\r\nhello\r\n0\r\n\r\n") << QByteArray() << broken;
+    QTest::newRow("data longer than its size")
+        << chunkedResponse("5\r\nhelloXX\r\n0\r\n\r\n") << QByteArray("hello") << broken;
+    QTest::newRow("closed before the last chunk")
+        << chunkedResponse(chunked(pattern(3000), 1000).chopped(5)) << pattern(3000) << broken;
+    QTest::newRow("closed inside a chunk") << chunkedResponse("10\r\nabc") << QByteArray("abc") << broken;
+    QTest::newRow("closed inside a size line") << chunkedResponse("3\r\nabc\r\n1") << QByteArray("abc") << broken;
+}
+
+void TestHttpClient::chunkedBody()
+{
+    QFETCH(FixtureResponse, response);
+    QFETCH(QByteArray, expected);
+    m_server->setResponse("/chunked.gif", response);
+    m_client->setRequestTimeoutMs(2000);
+
+    QVERIFY(m_client->Execute(m_server->url("/chunked.gif")));
+    m_client->waitForResponse();
+    QCOMPARE(m_client->statusCode(), 200);
+    const Drained got = drain(*m_client);
+    QTEST(m_client->errorNumber(), "error");
+    if (m_client->errorNumber() == HttpClient::NoError)
+        QCOMPARE(got.body, expected);
+    else
+        QVERIFY(expected.startsWith(got.body));
+    QVERIFY(got.largest <= 8192);
+    QCOMPARE(got.emptyReads, 1);
+    QVERIFY(!m_client->busy());
+}
+
+void TestHttpClient::connectionReuse_data()
+{
+    QTest::addColumn<FixtureResponse>("first");
+    QTest::addColumn<bool>("cancelFirst");
+    QTest::addColumn<int>("connections");
+    const FixtureResponse second = keptAlive(FixtureResponse::ok(pattern(300)));
+    QTest::newRow("kept, Content-Length") << keptAlive(FixtureResponse::ok(pattern(70000))) << false << 1;
+    QTest::newRow("kept, empty body") << keptAlive(FixtureResponse::ok(QByteArray())) << false << 1;
+    QTest::newRow("kept, chunked") << keptAlive(chunkedResponse(chunked(pattern(70000), 4096))) << false << 1;
+    QTest::newRow("kept, slow pieces") << keptAlive(slowBody(pattern(30000), 7000, 5)) << false << 1;
+    QTest::newRow("server closes") << FixtureResponse::ok(pattern(70000)) << false << 2;
+    QTest::newRow("error status") << keptAlive(FixtureResponse::error(404, "Not Found")) << false << 2;
+    // Cancelled before the body came whole: what is left of it would garble the next answer.
+    QTest::newRow("body cancelled midway") << keptAlive(slowBody(pattern(400000), 8192, 20)) << true << 2;
+}
+
+void TestHttpClient::connectionReuse()
+{
+    QFETCH(FixtureResponse, first);
+    QFETCH(bool, cancelFirst);
+    m_server->setResponse("/first.gif", first);
+    m_server->setResponse("/second.gif", keptAlive(FixtureResponse::ok(pattern(300))));
+
+    QVERIFY(m_client->Execute(m_server->url("/first.gif")));
+    m_client->waitForResponse();
+    if (cancelFirst) {
+        QVERIFY(!m_client->GetChunk(8192).isEmpty());
+        m_client->Cancel();
+    } else {
+        drain(*m_client);
+    }
+    m_client->clearError();
+    QCOMPARE(m_client->OpenURL(m_server->url("/second.gif")), pattern(300));
+    QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
+    QTEST(m_server->connectionCount(), "connections");
+    QCOMPARE(m_server->requestCount("/second.gif"), 1);
+}
+
+void TestHttpClient::closedIdleConnectionIsReplaced()
+{
+    m_server->setResponse("/a.gif", keptAlive(FixtureResponse::ok(pattern(1000))));
+    m_server->setResponse("/b.gif", keptAlive(FixtureResponse::ok(pattern(2000))));
+    QCOMPARE(m_client->OpenURL(m_server->url("/a.gif")), pattern(1000));
+    QCOMPARE(m_server->connectionCount(), 1);
+
+    // The server hangs up the idle connection; the client has not noticed yet when it
+    // sends the next request on it.
+    m_server->closeConnections();
+    QCOMPARE(m_client->OpenURL(m_server->url("/b.gif")), pattern(2000));
+    QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
+    QCOMPARE(m_server->connectionCount(), 2);
+    QCOMPARE(m_server->requestCount("/b.gif"), 1);
+}
+
+void TestHttpClient::redirects_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("hops");
+    QTest::addColumn<QByteArray>("target");  // where the last hop points; %1 is the server
+    QTest::addColumn<int>("error");
+    const QByteArray relative = "/end.gif";
+    const int ok = HttpClient::NoError;
+    QTest::newRow("301") << 301 << 1 << relative << ok;
+    QTest::newRow("302, absolute") << 302 << 1 << QByteArray("http://%1/end.gif") << ok;
+    QTest::newRow("303") << 303 << 2 << relative << ok;
+    QTest::newRow("307") << 307 << 3 << relative << ok;
+    QTest::newRow("308, five hops") << 308 << 5 << relative << ok;
+    QTest::newRow("six hops") << 302 << 6 << relative << int(HttpClient::ErrTransfer);
+    QTest::newRow("to https") << 302 << 1 << QByteArray("https://%1/end.gif") << int(HttpClient::ErrNotAMap);
+    QTest::newRow("300 is not followed") << 300 << 1 << relative << int(HttpClient::ErrNotAMap);
+}
+
+void TestHttpClient::redirects()
+{
+    QFETCH(int, status);
+    QFETCH(int, hops);
+    QFETCH(QByteArray, target);
+    target.replace("%1", m_server->host().toLatin1());
+    // "/hop/n" sends on to "/hop/n-1"; "/hop/1" to the target.
+    m_server->setHandler([status, target](const FixtureRequest &request) {
+        if (request.path == "/end.gif")
+            return FixtureResponse::ok(pattern(4321));
+        const int n = request.path.section('/', 2).toInt();
+        return redirect(status, n > 1 ? "/hop/" + QByteArray::number(n - 1) : target);
+    });
+
+    const QByteArray body = m_client->OpenURL(m_server->url(QString("/hop/%1").arg(hops)));
+    QTEST(m_client->errorNumber(), "error");
+    QFETCH(int, error);
+    QCOMPARE(body, error == HttpClient::NoError ? pattern(4321) : QByteArray());
+    QCOMPARE(m_client->statusCode(), error == HttpClient::NoError ? 200 : status);
+    QVERIFY(!m_client->busy());
+    QCOMPARE(m_server->requestCount("/end.gif"), error == HttpClient::NoError ? 1 : 0);
 }
 
 void TestHttpClient::refusedBodyIsNotDownloaded_data()

@@ -84,6 +84,15 @@ int FixtureServer::requestCount(const QString &path) const
 
 void FixtureServer::clearRequests() { m_requests.clear(); }
 
+int FixtureServer::connectionCount() const { return m_connectionCount; }
+
+void FixtureServer::closeConnections()
+{
+    const auto sockets = m_server.findChildren<QTcpSocket *>();
+    for (QTcpSocket *socket : sockets)
+        socket->disconnectFromHost();
+}
+
 int FixtureServer::openConnections() const
 {
     int count = 0;
@@ -105,6 +114,7 @@ quint16 FixtureServer::unusedPort()
 void FixtureServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        ++m_connectionCount;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_pending.remove(socket);
@@ -122,6 +132,7 @@ void FixtureServer::onReadyRead(QTcpSocket *socket)
         return;
 
     const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QByteArray rest = buffer.mid(end + 4);
     m_pending.remove(socket);
     FixtureRequest request;
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
@@ -134,11 +145,17 @@ void FixtureServer::onReadyRead(QTcpSocket *socket)
             request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
     }
     m_requests.append(request);
-    // One request per connection: anything after it is ignored.
-    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
 
     const FixtureResponse response = m_handler ? m_handler(request)
                                                : m_responses.value(request.path, m_default);
+    if (response.keepAlive && response.behaviour == FixtureResponse::Answer) {
+        // The connection stays open for the next request.
+        if (!rest.isEmpty())
+            m_pending.insert(socket, rest);
+    } else {
+        // One request per connection: anything after it is ignored.
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    }
     if (response.headerDelayMs > 0) {
         QPointer<QTcpSocket> guard(socket);
         QTimer::singleShot(response.headerDelayMs, this, [this, guard, response] {
@@ -163,28 +180,30 @@ void FixtureServer::answer(QTcpSocket *socket, const FixtureResponse &response)
         head += h.first + ": " + h.second + "\r\n";
     if (response.sendContentLength)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-    head += "Connection: close\r\n\r\n";
+    head += response.keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     socket->write(head);
 
     const QByteArray body = response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body;
-    writeBody(socket, body, response.pieceSize, response.pieceDelayMs);
+    // A cut body always ends with a hang-up, or the client would wait for the rest.
+    writeBody(socket, body, response.pieceSize, response.pieceDelayMs, response.keepAlive && response.cutAfter < 0);
 }
 
-void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, int pieceSize, int delayMs)
+void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, int pieceSize, int delayMs, bool keepAlive)
 {
     if (pieceSize <= 0) {
         socket->write(body);
-        socket->disconnectFromHost();  // flushes what is written, then closes
+        if (!keepAlive)
+            socket->disconnectFromHost();  // flushes what is written, then closes
         return;
     }
     const QPointer<QTcpSocket> guard(socket);
-    QTimer::singleShot(delayMs, this, [this, guard, body, pieceSize, delayMs] {
+    QTimer::singleShot(delayMs, this, [this, guard, body, pieceSize, delayMs, keepAlive] {
         if (!guard)
             return;
         guard->write(body.left(pieceSize));
-        if (body.size() <= pieceSize)
+        if (body.size() > pieceSize)
+            writeBody(guard, body.mid(pieceSize), pieceSize, delayMs, keepAlive);
+        else if (!keepAlive)
             guard->disconnectFromHost();
-        else
-            writeBody(guard, body.mid(pieceSize), pieceSize, delayMs);
     });
 }

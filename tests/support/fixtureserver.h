@@ -1,7 +1,7 @@
 #pragma once
 // A small scripted HTTP server on 127.0.0.1 for tests. It runs in the test's own thread:
 // the code under test waits with an event loop, so the server answers meanwhile.
-// Every answer closes its connection ("Connection: close").
+// Every answer closes its connection ("Connection: close") unless it is scripted keep-alive.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -31,6 +31,7 @@ struct FixtureResponse {
     int pieceDelayMs = 0;           // ... with this delay before each piece
     qint64 cutAfter = -1;           // >= 0: close after this many body bytes
     int headerDelayMs = 0;          // delay before the status line
+    bool keepAlive = false;         // "Connection: keep-alive": the connection waits for another request
 
     static FixtureResponse ok(const QByteArray &body, const QByteArray &contentType = "image/gif");
     static FixtureResponse error(int status, const QByteArray &reason);  // small HTML body
@@ -66,6 +67,8 @@ public:
     void clearRequests();
     // Connections still open; the client closing its side counts as closed.
     int openConnections() const;
+    int connectionCount() const;  // connections accepted so far
+    void closeConnections();      // hangs up every open connection, as an idle server does
 
     // A port on 127.0.0.1 where nothing listens (taken from a server that was then closed).
     static quint16 unusedPort();
@@ -74,7 +77,7 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const FixtureResponse &response);
-    void writeBody(QTcpSocket *socket, const QByteArray &body, int pieceSize, int delayMs);
+    void writeBody(QTcpSocket *socket, const QByteArray &body, int pieceSize, int delayMs, bool keepAlive);
 
     QTcpServer m_server;
     QHash<QString, FixtureResponse> m_responses;
@@ -82,4 +85,5 @@ private:
     std::function<FixtureResponse(const FixtureRequest &)> m_handler;
     QList<FixtureRequest> m_requests;
     QHash<QTcpSocket *, QByteArray> m_pending;  // bytes of requests not yet complete
+    int m_connectionCount = 0;
 };
