@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -51,8 +52,13 @@ Form2::Form2(QWidget *parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The guide is laid out in columns: a fixed-width font keeps them aligned, and its
+    // lines are short enough not to need wrapping.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(8.25);
+    Text1->setFont(fixed);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     placeTwips(Text1, 150, 255, 6195, 4350);
 
     Check1 = new QCheckBox(QStringLiteral("Ne plus afficher ce message "), this);
