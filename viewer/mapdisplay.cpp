@@ -167,15 +167,17 @@ void Form1::RefreshPicture()
                 log.AddLog(QStringLiteral("Téléchargement de l'image ") + name);
             }
             OK = true;
-            const bool stillOurs = fetch();
-            if (stillOurs)
-                RefreshPicture();  // the one retry: it loads, paints and clears OK
-            else
+            if (!fetch()) {
                 OK = false;
-            return;
-        }
-        if (loaded.error != 0 && current)
+                return;
+            }
+            const int retry = refreshCount + 1;
+            RefreshPicture();  // the one retry: it loads and paints; this call then ends as usual
+            if (refreshCount != retry)
+                return;  // a newer selection took over during the retry's fetch
+        } else if (loaded.error != 0 && current) {
             log.AddLog(QStringLiteral(" Pas d'image !"));
+        }
         OK = false;
         OldLoaded = name;  // also after a failure: the same name is not tried again
         if (current)

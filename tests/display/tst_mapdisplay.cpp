@@ -7,31 +7,16 @@
 #include "forecast/geometry.h"
 #include "shell/commandline.h"
 #include "shell/imageloader.h"
+#include "viewer/displaytext.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLocale>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
+#include <QtWidgets>
 #include <cmath>
 
 namespace {
 
-constexpr QRgb Red = 0xFF0000, Blue = 0x0000FF;
+constexpr QRgb Red = 0xFF0000;
 
 QRgb rgb(QRgb c) { return c & 0xFFFFFF; }
-
-// Label14's text for a step shown now: its date and six-hour slot.
-QString stepDate(int step)
-{
-    const QDateTime t = QDateTime::currentDateTime().addSecs(qint64(step) * 6 * 3600);
-    return QLocale::system().toString(t.date(), QLocale::LongFormat) + QStringLiteral("  à ")
-        + QString::number(t.time().hour() / 6 * 6) + QLatin1Char('h');
-}
 
 // Where the map's top-left corner lands in Picture1 for the window's offsets and zoom.
 QPoint mapOrigin(const Form1 &form)
@@ -63,6 +48,34 @@ QList<QPoint> differences(const Form1 &form, const QImage &map)
 
 class TstMapDisplay : public QObject {
     Q_OBJECT
+    FormHarness h;
+
+    QStringList log() const { return readLogMessages(h.cachePath(QStringLiteral("log.txt"))); }
+    QImage cached(const QString &name) const { return LoadPictureFile(h.cachePath(name)).picture; }
+
+    // A window after start-up over a cache that already holds the run's first step.
+    std::unique_ptr<Form1> startedForm(const Form1Config &config)
+    {
+        for (const MapKind &kind : mapKinds())
+            h.cacheMap(kind, 0);
+        return h.makeForm(config);
+    }
+
+    // Picture1 holds the cached map at the window's zoom and pan, black around it, and at
+    // most the marker on top; the legend strip holds the map's own pixels.
+    void verifyShows(const Form1 &form, const QString &name, int maxMarkerPixels)
+    {
+        const QImage map = cached(name);
+        QVERIFY(!map.isNull());
+        const qsizetype diffs = differences(form, map).size();
+        QVERIFY2(diffs <= maxMarkerPixels, qPrintable(QString::number(diffs)));
+        QVERIFY(form.Label36->isHidden());
+
+        const QPoint legend = form.Option9->isChecked() ? QPoint(833, 137) : QPoint(803, 137);
+        for (QPoint p : {QPoint(0, 0), QPoint(10, 200)})
+            QCOMPARE(rgb(form.Picture5->canvas().pixel(p)), rgb(map.pixel(legend + p)));
+    }
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(h.start()); }
     void init()
@@ -71,268 +84,192 @@ private Q_SLOTS:
         h.server.clearFaults();
     }
 
-    void startUps();
-    void browsing();
-    void markerFrame_data();
-    void markerFrame();
-    void archiveRolledDate();
-    void animation();
-    void addressCopy_data();
-    void addressCopy();
-    void deleteAllWord_data();
-    void deleteAllWord();
+    // First start with an empty cache and no settings, then a second start on the same cache.
+    void startUps()
+    {
+        h.resetSettings(nullptr);
+        const Form1Config config = h.config();
+        auto form = h.makeForm(config);
+        const QStringList inOrder = {
+            "Démarrage", "Refresh 1 ", "Refresh Picture", "Fichier à afficher temp0.png",
+            "Image temp0.png manquant. Cherche à la télécharger", "Essaye d'afficher : temp0.png",
+            "erreur 22", "Téléchargement de l'image temp0.png", " Pas d'image !", "Fin Oldloaded",
+            "Cherche nouveau modèle...", "Fin Cherche nouveau modèle", "Debut refresh picture",
+            "Fin refresh picture", "Essaye d'afficher : temp0.png", "Fin d'essai", "Fin Oldloaded",
+        };
+        qsizetype at = 0;
+        for (const QString &line : inOrder) {
+            at = log().indexOf(line, at);
+            QVERIFY2(at++ >= 0, qPrintable(line));
+        }
+        for (const MapKind &kind : mapKinds())
+            QVERIFY2(QFile::exists(h.cachePath(forecastCacheName(kind, 0))), kind.key);
+        verifyShows(*form, QStringLiteral("temp0.png"), 24);
+        QVERIFY(form->windowTitle().endsWith(msg(72)));
 
-private:
-    std::unique_ptr<Form1> startedForm(Form1Config config);
-    QStringList log() const { return readLogMessages(h.cachePath(QStringLiteral("log.txt"))); }
-    QImage cached(const QString &name) const { return LoadPictureFile(h.cachePath(name)).picture; }
-    void verifyShows(const Form1 &form, const QString &name, int maxMarkerPixels);
-
-    FormHarness h;
-};
-
-// A window after start-up over a cache that already holds the run's first step.
-std::unique_ptr<Form1> TstMapDisplay::startedForm(Form1Config config)
-{
-    for (const MapKind &kind : mapKinds())
-        h.cacheMap(kind, 0);
-    return h.makeForm(config);
-}
-
-// Picture1 holds the cached map at the window's zoom and pan, black around it, and at
-// most the marker on top; the legend strip holds the map's own pixels.
-void TstMapDisplay::verifyShows(const Form1 &form, const QString &name, int maxMarkerPixels)
-{
-    const QImage map = cached(name);
-    QVERIFY(!map.isNull());
-    const QList<QPoint> diffs = differences(form, map);
-    QVERIFY2(diffs.size() <= maxMarkerPixels, qPrintable(QString::number(diffs.size())));
-    for (const QPoint &p : diffs) {
-        const QRgb c = rgb(form.Picture1->canvas().pixel(p));
-        QVERIFY(c == Red || c == Blue);
+        form = h.makeForm(config, false);
+        form->Form_Load();
+        QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn065.gif")});  // the probe only
+        verifyShows(*form, QStringLiteral("temp0.png"), 24);
     }
-    QVERIFY(form.Label36->isHidden());
 
-    const QPoint legend = form.Option9->isChecked() ? QPoint(833, 137) : QPoint(803, 137);
-    for (QPoint p : {QPoint(0, 0), QPoint(10, 200)})
-        QCOMPARE(rgb(form.Picture5->canvas().pixel(p)), rgb(map.pixel(legend + p)));
-}
+    // Zoom, pan and repaint load nothing; a new map hides the value box, whose text
+    // described the previous one.
+    void redraws()
+    {
+        auto form = startedForm(h.config());
+        const qsizetype before = log().size();
+        form->Zoom = 2;
+        form->RefreshPicture();
+        verifyShows(*form, QStringLiteral("temp0.png"), 96);
+        // Far enough right that the left of Picture1 is no longer covered: it must turn
+        // black, not keep what the previous paint left there.
+        form->Zoom = 1;
+        form->OffsetX = 3000;
+        form->RefreshPicture();
+        verifyShows(*form, QStringLiteral("temp0.png"), 24);
+        form->Form_Paint();
+        const QStringList added = log().mid(before);
+        QCOMPARE(added.count(QStringLiteral("Refresh Picture")), 3);
+        for (const QString &line : added)
+            QVERIFY2(!line.startsWith(QStringLiteral("Essaye d'afficher")), qPrintable(line));
+        QVERIFY(h.server.requests().isEmpty());
 
-// First start with an empty cache and no settings, then a second start on the same cache.
-void TstMapDisplay::startUps()
-{
-    h.resetSettings(nullptr);
-    const Form1Config config = h.config();
-    auto form = h.makeForm(config);
-    const QStringList inOrder = {
-        "Démarrage", "Refresh 1 ", "Refresh Picture", "Fichier à afficher temp0.png",
-        "Image temp0.png manquant. Cherche à la télécharger", "Essaye d'afficher : temp0.png",
-        "erreur 22", "Téléchargement de l'image temp0.png", " Pas d'image !", "Fin Oldloaded",
-        "Cherche nouveau modèle...", "Fin Cherche nouveau modèle", "Debut refresh picture",
-        "Fin refresh picture", "Essaye d'afficher : temp0.png", "Fin d'essai", "Fin Oldloaded",
-    };
-    qsizetype at = 0;
-    for (const QString &line : inOrder) {
-        at = log().indexOf(line, at);
-        QVERIFY2(at++ >= 0, qPrintable(line));
+        form->Check4->setChecked(true);
+        form->Picture1_MouseMove(Qt::NoButton, {}, 4500.f, 1500.f);
+        QVERIFY(!form->Label34->isHidden());
+        form->Option3->setChecked(true);
+        QVERIFY(form->Label34->isHidden());
     }
-    for (const MapKind &kind : mapKinds())
-        QVERIFY2(QFile::exists(h.cachePath(forecastCacheName(kind, 0))), kind.key);
-    verifyShows(*form, QStringLiteral("temp0.png"), 24);
-    QVERIFY(form->windowTitle().endsWith(msg(72)));
 
-    form = h.makeForm(config, false);
-    form->Form_Load();
-    QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn065.gif")});  // the probe only
-    QVERIFY(!log().contains(QStringLiteral("Image temp0.png manquant. Cherche à la télécharger")));
-    verifyShows(*form, QStringLiteral("temp0.png"), 24);
-}
+    // The step bar. A missing step is fetched and shown in the same call; a map absent from
+    // the server is asked for three times, then a notice, and choosing it again fetches nothing.
+    void steps()
+    {
+        auto form = startedForm(h.config());
+        form->HScroll1->setValue(2);
+        QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn185.gif")});
+        verifyShows(*form, QStringLiteral("temp2.png"), 24);
 
-// Zoom, pan and repaint load nothing; a missing step is fetched and shown in the same
-// call; a map absent from the server is fetched three times, then a notice, and choosing
-// it again fetches nothing. The step captions follow the bar.
-void TstMapDisplay::browsing()
-{
-    auto form = startedForm(h.config());
-    qsizetype before = log().size();
-    form->Zoom = 2;
-    form->RefreshPicture();
-    verifyShows(*form, QStringLiteral("temp0.png"), 96);
-    // Far enough right that the left of Picture1 is no longer covered: it must be black,
-    // not what the previous paint left there.
-    form->Zoom = 1;
-    form->OffsetX = 3000;
-    form->RefreshPicture();
-    verifyShows(*form, QStringLiteral("temp0.png"), 24);
-    QCOMPARE(form->Picture1->Point(5, 100), 0);
-    form->Form_Paint();
-    QStringList added = log().mid(before);
-    QCOMPARE(added.count(QStringLiteral("Refresh Picture")), 3);
-    for (const QString &line : added)
-        QVERIFY2(!line.startsWith(QStringLiteral("Essaye d'afficher")), qPrintable(line));
-    QVERIFY(h.server.requests().isEmpty());
+        h.server.setFault(QStringLiteral("*Rtavn245.gif"), Fault{.status = 404});
+        h.server.clearRequests();
+        // The clock may pass a slot boundary meanwhile.
+        const QString dateBefore = stepDateText(QDateTime::currentDateTime(), 3);
+        form->HScroll1->setValue(3);
+        QCOMPARE(h.server.requests(), QStringList(3, QStringLiteral("/wz/pics/Rtavn245.gif")));
+        QVERIFY(log().contains(QStringLiteral(" Pas d'image !")));
+        QVERIFY(form->Label36->isVisible());
+        QVERIFY(differences(*form, QImage()).size() <= 24);  // the marker alone
+        QCOMPARE(form->Label2->text(), QStringLiteral("18h"));
+        QCOMPARE(form->Frame4->title(), QStringLiteral("Situation à +18h"));
+        const QString date = form->Label14->text();
+        QVERIFY(date == dateBefore || date == stepDateText(QDateTime::currentDateTime(), 3));
 
-    before = log().size();
-    form->HScroll1->setValue(2);
-    QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn185.gif")});
-    added = log().mid(before);
-    const qsizetype missing = added.indexOf(QStringLiteral("Image temp2.png manquant. Cherche à la télécharger"));
-    QVERIFY(missing >= 0);
-    QVERIFY(added.indexOf(QStringLiteral("Essaye d'afficher : temp2.png")) > missing);
-    QVERIFY(!added.contains(QStringLiteral(" Pas d'image !")));
-    verifyShows(*form, QStringLiteral("temp2.png"), 24);
+        h.server.clearRequests();
+        form->HScroll1_Change();
+        QVERIFY(h.server.requests().isEmpty());
+        form->HScroll1->setValue(0);
+        verifyShows(*form, QStringLiteral("temp0.png"), 24);
+        QCOMPARE(form->Label2->text(), QStringLiteral("0h"));
 
-    Fault notFound;
-    notFound.status = 404;
-    h.server.setFault(QStringLiteral("*Rtavn245.gif"), notFound);
-    h.server.clearRequests();
-    const QString dateBefore = stepDate(3);  // the clock may pass a slot boundary meanwhile
-    form->HScroll1->setValue(3);
-    QCOMPARE(h.server.requests(), QStringList(3, QStringLiteral("/wz/pics/Rtavn245.gif")));
-    QCOMPARE(form->Label2->text(), QStringLiteral("18h"));
-    QCOMPARE(form->Frame4->title(), QStringLiteral("Situation à +18h"));
-    QVERIFY(form->Label14->text() == dateBefore || form->Label14->text() == stepDate(3));
-    QVERIFY(log().contains(QStringLiteral(" Pas d'image !")));
-    QCOMPARE(form->Label36->text(), QStringLiteral("Pas d'image!"));
-    QVERIFY(form->Label36->isVisible());
-    QVERIFY(differences(*form, QImage()).size() <= 24);  // the marker alone
-    h.server.clearRequests();
-    form->HScroll1_Change();
-    QVERIFY(h.server.requests().isEmpty());
-    form->HScroll1->setValue(0);
-    verifyShows(*form, QStringLiteral("temp0.png"), 24);
-    QCOMPARE(form->Label2->text(), QStringLiteral("0h"));
-    QCOMPARE(form->Frame4->title(), QStringLiteral("Situation à +0h"));
-}
-
-void TstMapDisplay::markerFrame_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<float>("zoom");
-    QTest::addColumn<bool>("domain2");
-    QTest::newRow("temperature, zoom 2") << "Option1" << "temp0.png" << 2.0f << false;
-    QTest::newRow("storm") << "Option5" << "orag0.png" << 1.0f << true;
-    QTest::newRow("wind, zoom 2") << "Option7" << "vent0.png" << 2.0f << true;
-}
-
-// The red square's centre sits on the place's map point, in the frame of the map shown.
-void TstMapDisplay::markerFrame()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, name);
-    QFETCH(float, zoom);
-    QFETCH(bool, domain2);
-    auto form = startedForm(h.config());
-    form->PlaceX = 6000;
-    form->PlaceY = 5000;
-    ConvertD1TOD2(form->PlaceX, form->PlaceY, form->PlaceX2, form->PlaceY2);
-    const QPointF d1(form->PlaceX / 15, form->PlaceY / 15), d2(form->PlaceX2 / 15, form->PlaceY2 / 15);
-    QVERIFY2((d1 - d2).manhattanLength() > 6, "the two frames must tell the place apart");
-
-    form->findChild<QRadioButton *>(option)->setChecked(true);
-    form->Zoom = zoom;
-    form->RefreshPicture();
-    QRect red;
-    for (const QPoint &p : differences(*form, cached(name)))
-        if (rgb(form->Picture1->canvas().pixel(p)) == Red)
-            red |= QRect(p, QSize(1, 1));
-    const QPointF marker = (QRectF(red).center() - QPointF(0.5, 0.5) - QPointF(mapOrigin(*form))) / zoom;
-    QVERIFY2((marker - (domain2 ? d2 : d1)).manhattanLength() <= 2,
-             qPrintable(QStringLiteral("%1,%2").arg(marker.x()).arg(marker.y())));
-}
-
-void TstMapDisplay::archiveRolledDate()
-{
-    auto form = startedForm(h.config());
-    h.writeCache(QStringLiteral("p500a20040231.gif"), h.server.mapBytes(QStringLiteral("/archive/ra/2004/Rrea00120040302.gif")));
-    form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("2004")));
-    form->Combo2->setEditText(QStringLiteral("2"));
-    form->Combo3->setEditText(QStringLiteral("31"));
-    h.server.clearRequests();
-    form->Option9->setChecked(true);
-
-    QVERIFY(h.server.requests().isEmpty());
-    QCOMPARE(form->OldLoaded, QStringLiteral("p500a20040231.gif"));
-    QCOMPARE(form->windowTitle(), msg(56) + QLatin1Char(' ') + QLocale::system().toString(QDate(2004, 3, 2), QLocale::LongFormat));
-    verifyShows(*form, QStringLiteral("p500a20040231.gif"), 0);  // no marker in archive mode
-}
-
-void TstMapDisplay::animation()
-{
-    auto form = startedForm(h.config());
-    form->HScroll1->setMaximum(2);
-    form->HScroll1->setValue(2);
-    form->Timer1_Timer();
-    QCOMPARE(form->HScroll1->value(), 0);
-    form->Timer1_Timer();
-    QCOMPARE(form->HScroll1->value(), 1);
-    QCOMPARE(form->Label2->text(), QStringLiteral("6h"));
-
-    // In archive mode the same clock moves the archive days, not the steps.
-    form->Option9->setChecked(true);
-    form->Timer1_Timer();
-    QCOMPARE(form->HScroll1->value(), 1);
-}
-
-void TstMapDisplay::addressCopy_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<QStringList>("archive");  // archive mode when given: year, month, day, level
-    QTest::addColumn<QString>("path");
-    QTest::newRow("temperature step 0") << "Option1" << 0 << QStringList{} << "/wz/pics/Rtavn065.gif";
-    QTest::newRow("storm step 3") << "Option5" << 3 << QStringList{} << "/wz/pics/Rtavn2411.gif";
-    QTest::newRow("archive 500 hPa") << "Option1" << 0 << QStringList{"1990", "3", "2", "500"} << "/archive/ra/1990/Rrea00119900302.gif";
-    QTest::newRow("archive 850 hPa, impossible day") << "Option1" << 0 << QStringList{"1990", "2", "31", "850"} << "/archive/ra/1990/Rrea00219900231.gif";
-}
-
-void TstMapDisplay::addressCopy()
-{
-    QFETCH(QString, option);
-    QFETCH(int, step);
-    QFETCH(QStringList, archive);
-    QFETCH(QString, path);
-    auto form = startedForm(h.config());
-    // Copies do not look at the server: nothing answers any more.
-    Fault refuse;
-    refuse.refuse = true;
-    h.server.setFault(QStringLiteral("*"), refuse);
-    form->findChild<QRadioButton *>(option)->setChecked(true);
-    form->HScroll1->setValue(step);
-    if (!archive.isEmpty()) {
-        form->Combo1->setCurrentIndex(form->Combo1->findText(archive[0]));
-        form->Combo2->setEditText(archive[1]);
-        form->Combo3->setEditText(archive[2]);
-        (archive[3] == QLatin1String("850") ? form->Option11 : form->Option10)->setChecked(true);
+        // The animation wraps at the maximum; in archive mode it moves the days instead.
+        form->HScroll1->setMaximum(1);
+        form->Timer1_Timer();
+        QCOMPARE(form->HScroll1->value(), 1);
+        form->Timer1_Timer();
+        QCOMPARE(form->HScroll1->value(), 0);
         form->Option9->setChecked(true);
+        form->Timer1_Timer();
+        QCOMPARE(form->HScroll1->value(), 0);
     }
-    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
-    form->Command11->click();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://") + h.server.hostPort() + path);
-}
 
-void TstMapDisplay::deleteAllWord_data()
-{
-    QTest::addColumn<QStringList>("commandLine");
-    QTest::addColumn<bool>("deleted");
-    QTest::newRow("inside a longer word") << QStringList{"--x", "pleasedeleteallnow"} << true;
-    QTest::newRow("capitals") << QStringList{"DELETEALL"} << false;
-}
+    void markerFrame_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<float>("zoom");
+        QTest::addColumn<bool>("domain2");
+        QTest::newRow("temperature, zoom 2") << "Option1" << 2.0f << false;
+        QTest::newRow("storm") << "Option5" << 1.0f << true;
+        QTest::newRow("wind, zoom 2") << "Option7" << 2.0f << true;
+    }
 
-void TstMapDisplay::deleteAllWord()
-{
-    QFETCH(QStringList, commandLine);
-    QFETCH(bool, deleted);
-    Form1Config config = h.config();
-    config.deleteAll = parseCommandLine(commandLine).deleteAll;
-    h.cacheMap(*kindByNumber(2), 5);  // no start-up step fetches this one back
-    h.writeCache(QStringLiteral("p500a19900302.gif"), QByteArray());
-    auto form = startedForm(config);
-    QCOMPARE(QFile::exists(h.cachePath(QStringLiteral("prec5.png"))), !deleted);
-    QVERIFY(QFile::exists(h.cachePath(QStringLiteral("p500a19900302.gif"))));
-    verifyShows(*form, QStringLiteral("temp0.png"), 24);
-}
+    // The red square's centre sits on the place's map point, in the frame of the map shown.
+    void markerFrame()
+    {
+        QFETCH(QString, option);
+        QFETCH(float, zoom);
+        QFETCH(bool, domain2);
+        auto form = startedForm(h.config());
+        form->PlaceX = 6000;
+        form->PlaceY = 5000;
+        ConvertD1TOD2(form->PlaceX, form->PlaceY, form->PlaceX2, form->PlaceY2);
+        const QPointF d1(form->PlaceX / 15, form->PlaceY / 15), d2(form->PlaceX2 / 15, form->PlaceY2 / 15);
+        QVERIFY2((d1 - d2).manhattanLength() > 6, "the two frames must tell the place apart");
+
+        form->findChild<QRadioButton *>(option)->setChecked(true);
+        form->Zoom = zoom;
+        form->RefreshPicture();
+        QRect red;
+        for (const QPoint &p : differences(*form, cached(form->OldLoaded)))
+            if (rgb(form->Picture1->canvas().pixel(p)) == Red)
+                red |= QRect(p, QSize(1, 1));
+        const QPointF marker = (QRectF(red).center() - QPointF(0.5, 0.5) - QPointF(mapOrigin(*form))) / zoom;
+        QVERIFY2((marker - (domain2 ? d2 : d1)).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(marker.x()).arg(marker.y())));
+    }
+
+    void archiveRolledDate()
+    {
+        auto form = startedForm(h.config());
+        h.writeCache(QStringLiteral("p500a20040231.gif"), h.server.mapBytes(QStringLiteral("/archive/ra/2004/Rrea00120040302.gif")));
+        form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("2004")));
+        form->Combo2->setEditText(QStringLiteral("2"));
+        form->Combo3->setEditText(QStringLiteral("31"));
+        form->Option9->setChecked(true);
+        QCOMPARE(form->OldLoaded, QStringLiteral("p500a20040231.gif"));
+        QCOMPARE(form->windowTitle(), msg(56) + QLatin1Char(' ') + QLocale::system().toString(QDate(2004, 3, 2), QLocale::LongFormat));
+        verifyShows(*form, QStringLiteral("p500a20040231.gif"), 0);  // no marker in archive mode
+    }
+
+    // The copies do not look at the cache nor the server: nothing answers any more.
+    void addressCopy()
+    {
+        auto form = startedForm(h.config());
+        h.server.setFault(QStringLiteral("*"), Fault{.refuse = true});
+        const QString server = QStringLiteral("http://") + h.server.hostPort();
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->setText(QStringLiteral("something else"));
+        form->Command11->click();
+        QCOMPARE(clipboard->text(), server + QStringLiteral("/wz/pics/Rtavn065.gif"));
+
+        form->Option5->setChecked(true);
+        form->HScroll1->setValue(3);
+        form->Command11->click();
+        QCOMPARE(clipboard->text(), server + QStringLiteral("/wz/pics/Rtavn2411.gif"));
+
+        form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("1990")));
+        form->Combo2->setEditText(QStringLiteral("3"));
+        form->Combo3->setEditText(QStringLiteral("2"));
+        form->Option9->setChecked(true);
+        form->Command11->click();
+        QCOMPARE(clipboard->text(), server + QStringLiteral("/archive/ra/1990/Rrea00119900302.gif"));
+        form->Option11->setChecked(true);
+        form->Command11->click();
+        QCOMPARE(clipboard->text(), server + QStringLiteral("/archive/ra/1990/Rrea00219900302.gif"));
+    }
+
+    // "deleteall" inside a longer word empties the ".png" cache and leaves the rest.
+    void deleteAll()
+    {
+        Form1Config config = h.config();
+        config.deleteAll = parseCommandLine({QStringLiteral("--x"), QStringLiteral("pleasedeleteallnow")}).deleteAll;
+        h.cacheMap(*kindByNumber(2), 5);  // no start-up step fetches this one back
+        h.writeCache(QStringLiteral("p500a19900302.gif"), QByteArray());
+        startedForm(config);
+        QVERIFY(!QFile::exists(h.cachePath(QStringLiteral("prec5.png"))));
+        QVERIFY(QFile::exists(h.cachePath(QStringLiteral("p500a19900302.gif"))));
+    }
+};
 
 QTEST_MAIN(TstMapDisplay)
 #include "tst_mapdisplay.moc"
