@@ -28,39 +28,34 @@ double parseLenient(QStringView text)
 {
     QString digits;  // compacted number, handed to the C locale converter
     digits.reserve(text.size());
-
-    qsizetype i = 0;
     const qsizetype n = text.size();
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i]))
-            ++i;
+
+    // Appends the run of digits from position at, blanks skipped; true when there was one.
+    auto readDigits = [&](qsizetype &at, QString &into) {
+        bool any = false;
+        for (;; ++at) {
+            while (at < n && isBlank(text[at]))
+                ++at;
+            if (at >= n || !isDigit(text[at]))
+                return any;
+            into += text[at];
+            any = true;
+        }
+    };
+    auto readSign = [&](qsizetype &at, QString &into) {
+        while (at < n && isBlank(text[at]))
+            ++at;
+        if (at < n && (text[at] == u'+' || text[at] == u'-'))
+            into += text[at++];
     };
 
-    skipBlanks();
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-')
-            digits += u'-';
-        ++i;
-    }
-
-    bool anyDigit = false;
-    for (;; ++i) {
-        skipBlanks();
-        if (i >= n || !isDigit(text[i]))
-            break;
-        digits += text[i];
-        anyDigit = true;
-    }
+    qsizetype i = 0;
+    readSign(i, digits);
+    bool anyDigit = readDigits(i, digits);
     if (i < n && text[i] == u'.') {
         ++i;
         digits += u'.';
-        for (;; ++i) {
-            skipBlanks();
-            if (i >= n || !isDigit(text[i]))
-                break;
-            digits += text[i];
-            anyDigit = true;
-        }
+        anyDigit = readDigits(i, digits) || anyDigit;
     }
     if (!anyDigit)
         return 0.0;
@@ -68,22 +63,8 @@ double parseLenient(QStringView text)
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         QString exponent = QStringLiteral("e");
-        auto skip = [&] {
-            while (j < n && isBlank(text[j]))
-                ++j;
-        };
-        skip();
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            exponent += text[j++];
-        bool expDigit = false;
-        for (;; ++j) {
-            skip();
-            if (j >= n || !isDigit(text[j]))
-                break;
-            exponent += text[j];
-            expDigit = true;
-        }
-        if (expDigit)
+        readSign(j, exponent);
+        if (readDigits(j, exponent))
             digits += exponent;
     }
 
