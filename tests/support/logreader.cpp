@@ -9,9 +9,7 @@ QStringList readLogMessages(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     static const QRegularExpression stamp(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}( \\d\\d:\\d\\d:\\d\\d)?"));
-    QStringList messages;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
-    for (int i = 0; i + 1 < lines.size(); ++i)  // the text ends with CR LF: the last piece is empty
-        messages << QString(lines[i]).remove(stamp);
-    return messages;
+    QStringList messages = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    messages.removeLast();  // the text ends with CR LF: the last piece is empty
+    return messages.replaceInStrings(stamp, QString());
 }
