@@ -1,6 +1,6 @@
 // cartavent-mapserver: the demonstration map server on its own.
 #include "mapserver/demoserver.h"
-#include "mapserver/faultspec.h"
+#include "mapserver/faultlist.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -8,9 +8,9 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: cartavent-mapserver [--port N] [--faults SPEC] [--prerender MAXSTEP]\n"
+    "Usage: cartavent-mapserver [--port N] [--faults LIST] [--prerender MAXSTEP]\n"
     "Serves demonstration GFS maps on 127.0.0.1 (port 0 or none: a free port).\n"
-    "SPEC: PATTERN:OPTION,OPTION;PATTERN:... with options refuse, hang, nolength,\n"
+    "LIST: PATTERN:OPTION,OPTION;PATTERN:... with options refuse, hang, nolength,\n"
     "      delay=MS, status=404|500, cut=BYTES; PATTERN is a wildcard on the path or file name.\n"
     "      Example: --faults '*065.gif:delay=2000;Rrea*:status=404'\n";
 
@@ -43,7 +43,7 @@ int main(int argc, char **argv)
             port = quint16(value);
         } else if (a == QLatin1String("--faults") && hasValue) {
             QString error;
-            if (!parseFaultSpec(args[++i], faults, &error))
+            if (!parseFaultList(args[++i], faults, &error))
                 return fail(error);
         } else if (a == QLatin1String("--prerender") && hasValue) {
             bool ok = false;

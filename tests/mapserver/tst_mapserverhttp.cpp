@@ -1,7 +1,7 @@
 // The demonstration server over real loopback connections: answers, keep-alive, faults,
 // and the fault patterns and command-line fault lists behind them.
 #include "mapserver/demoserver.h"
-#include "mapserver/faultspec.h"
+#include "mapserver/faultlist.h"
 #include "mapserver/maplayout.h"
 
 #include <QDeadlineTimer>
@@ -65,7 +65,7 @@ private Q_SLOTS:
     void qtClientGetsAMap();
     void pipelinedAnswersAndRecordsInOrder();
     void faultPatterns();
-    void faultSpecs();
+    void faultLists();
     void faults_data();
     void faults();
     void stopDuringHangAndPrerender();
@@ -128,15 +128,15 @@ void TestMapServerHttp::faultPatterns()
     QCOMPARE(statusFor("/wz/pics/Rtavn065.gif"), 0);
 }
 
-void TestMapServerHttp::faultSpecs()
+void TestMapServerHttp::faultLists()
 {
     QList<QPair<QString, Fault>> faults;
-    QVERIFY(parseFaultSpec(QStringLiteral("*065.gif:delay=250,status=500;b:hang,cut=10"), faults, nullptr));
+    QVERIFY(parseFaultList(QStringLiteral("*065.gif:delay=250,status=500;b:hang,cut=10"), faults, nullptr));
     QVERIFY(faults.size() == 2 && faults[0].first == QStringLiteral("*065.gif") && faults[0].second.delayMs == 250);
     QVERIFY(faults[0].second.status == 500 && faults[1].second.hang && faults[1].second.cutAfter == 10);
     faults.clear();
     // Refused as a whole: nothing half-parsed is kept.
-    QVERIFY(!parseFaultSpec(QStringLiteral("a:refuse;b:cut=x"), faults, nullptr) && faults.isEmpty());
+    QVERIFY(!parseFaultList(QStringLiteral("a:refuse;b:cut=x"), faults, nullptr) && faults.isEmpty());
 }
 
 void TestMapServerHttp::faults_data()

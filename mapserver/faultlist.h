@@ -9,4 +9,4 @@
 #include <QString>
 
 // False, with a message naming the part that is wrong, for anything not understood.
-bool parseFaultSpec(const QString &text, QList<QPair<QString, Fault>> &faults, QString *error);
+bool parseFaultList(const QString &text, QList<QPair<QString, Fault>> &faults, QString *error);

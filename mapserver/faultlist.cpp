@@ -1,4 +1,4 @@
-#include "mapserver/faultspec.h"
+#include "mapserver/faultlist.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool setOption(const QString &option, Fault &f)
 
 } // namespace
 
-bool parseFaultSpec(const QString &text, QList<QPair<QString, Fault>> &faults, QString *error)
+bool parseFaultList(const QString &text, QList<QPair<QString, Fault>> &faults, QString *error)
 {
     QList<QPair<QString, Fault>> parsed;
     for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
