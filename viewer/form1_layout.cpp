@@ -327,7 +327,7 @@ void Form1::createControls()
     placeTwips(Command14, 10860, 8025, 1290, 285);
     Command13 = control<QPushButton>(this, "Command13", QStringLiteral("A propos"), 29);
     placeTwips(Command13, 10875, 8370, 1290, 285);
-    Label35 = control<QLabel>(this, "Label35", QStringLiteral("Les cartes sont la propriété de "), 30);
+    Label35 = control<QLabel>(this, "Label35", QStringLiteral("Les cartes sont la propriété du site qui les publie"), 30);
     placeTwips(Label35, 10245, 8760, 2010, 435);
     // A notice in a slightly smaller type: three lines fit when it reaches the window's
     // right and bottom edges.
