@@ -19,20 +19,6 @@ QString describe(const std::optional<MapRequest> &r)
     return QString::fromLatin1(r->kind->key) + QLatin1Char(' ') + when;
 }
 
-QImage decode(const QByteArray &bytes)
-{
-    return QImage::fromData(bytes, "GIF").convertToFormat(QImage::Format_RGB32);
-}
-
-// From the viewer's legends, not from the server's own scale.
-QVector<QRgb> legendColours(const char *kind)
-{
-    QVector<QRgb> colours;
-    for (const LegendEntry &e : Legends::instance().entries(kind))
-        colours.append(qRgb(e.r, e.g, e.b));
-    return colours;
-}
-
 bool isOverlay(QRgb c)
 {
     return c == MapLayout::ink || c == MapLayout::gridColour || c == MapLayout::isobarColour;
@@ -49,7 +35,6 @@ private Q_SLOTS:
     void legendClasses();
     void mapPixels_data();
     void mapPixels();
-    void newRunChangesTheMaps();
 
 private:
     DemoMapServer m_server;
@@ -61,18 +46,13 @@ void TestMapServerMaps::mapPaths_data()
     QTest::addColumn<QString>("map");  // kind and step or day; empty: no map
 
     QTest::newRow("server 3, query ignored") << "/pics/Rtavn065.gif?x=1" << "temp 0";
-    QTest::newRow("temp step 16") << "/wz/pics/Rtavn1025.gif" << "temp 16";
     QTest::newRow("orag step 16") << "/wz/pics/Rtavn10211.gif" << "orag 16";
     QTest::newRow("missing zero") << "/wz/pics/Rtavn65.gif" << "";
-    QTest::newRow("orag without its zero") << "/wz/pics/Rtavn611.gif" << "";
-    QTest::newRow("extra zero") << "/wz/pics/Rtavn0065.gif" << "";
     QTest::newRow("unknown code") << "/wz/pics/Rtavn066.gif" << "";
     QTest::newRow("beyond the last step") << "/wz/pics/Rtavn9995.gif" << "";
-    QTest::newRow("huge number") << "/wz/pics/Rtavn99999999999995.gif" << "";
     QTest::newRow("archive, first day") << "/archive/ra/1956/Rrea00119560101.gif" << "p500 1956-01-01";
     QTest::newRow("archive, leap day") << "/archive/ra/2004/Rrea00220040229.gif" << "p850 2004-02-29";
     QTest::newRow("31 February") << "/archive/ra/1990/Rrea00119900231.gif" << "";
-    QTest::newRow("29 February, common year") << "/archive/ra/2005/Rrea00120050229.gif" << "";
     QTest::newRow("folder of another year") << "/archive/ra/1991/Rrea00119900315.gif" << "";
     QTest::newRow("unknown level") << "/archive/ra/1990/Rrea00319900315.gif" << "";
 }
@@ -90,11 +70,8 @@ void TestMapServerMaps::legendClasses_data()
     QTest::addColumn<double>("classValue");  // what the viewer's decoder reads back
 
     QTest::newRow("rain below 0.1 is dry") << "prec" << 0.05f << 0.0;
-    QTest::newRow("rain counts from the lower bound") << "prec" << 4.9f << 2.0;
-    QTest::newRow("cloud counts from the lower bound") << "nebu" << 10.0f << 8.0;
     QTest::newRow("temp reads one above stored") << "temp" << 1.4f << 1.0;
     QTest::newRow("temp to the nearest class") << "temp" << 2.6f << 4.0;
-    QTest::newRow("500 hPa to the nearest class") << "p500" << 551.0f << 552.0;
     QTest::newRow("not a number") << "temp" << std::numeric_limits<float>::quiet_NaN() << -44.0;
 }
 
@@ -115,7 +92,6 @@ void TestMapServerMaps::mapPixels_data()
         QTest::newRow(kind.key) << QStringLiteral("/wz/pics/Rtavn24%1.gif").arg(kind.code) << QString::fromLatin1(kind.key);
     }
     QTest::newRow("archive 500") << "/archive/ra/1990/Rrea00119900315.gif" << "p500";
-    QTest::newRow("archive 850") << "/archive/ra/1976/Rrea00219760704.gif" << "p850";
 }
 
 void TestMapServerMaps::mapPixels()
@@ -123,9 +99,11 @@ void TestMapServerMaps::mapPixels()
     QFETCH(QString, path);
     QFETCH(QString, kind);
     const bool archive = path.startsWith(QLatin1String("/archive"));
-    const QImage image = decode(m_server.mapBytes(path));
+    const QImage image = QImage::fromData(m_server.mapBytes(path), "GIF").convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), QSize(archive ? MapLayout::archiveWidth : MapLayout::forecastWidth, MapLayout::height));
-    const QVector<QRgb> legend = legendColours(kind.toLatin1().constData());
+    QVector<QRgb> legend;  // from the viewer's legends, not from the server's own scale
+    for (const LegendEntry &e : Legends::instance().entries(kind.toLatin1().constData()))
+        legend.append(qRgb(e.r, e.g, e.b));
 
     const QRect field = archive ? MapLayout::archiveField : MapLayout::forecastField;
     QSet<QRgb> classes;
@@ -170,15 +148,6 @@ void TestMapServerMaps::mapPixels()
         QVERIFY2(std::abs(shown - expected) <= 1, qPrintable(QStringLiteral("(%1, %2): class %3 shown, %4 expected")
                                                                  .arg(place.x()).arg(place.y()).arg(shown).arg(expected)));
     }
-}
-
-
-void TestMapServerMaps::newRunChangesTheMaps()
-{
-    const QString probe = QStringLiteral("/wz/pics/Rtavn065.gif");
-    const QByteArray before = m_server.mapBytes(probe);
-    m_server.newRun();
-    QVERIFY(m_server.mapBytes(probe).size() != before.size());
 }
 
 QTEST_GUILESS_MAIN(TestMapServerMaps)

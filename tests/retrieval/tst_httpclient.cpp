@@ -75,45 +75,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         const QByteArray exact = pattern(8192 * 3), big = pattern(300 * 1024 + 17);
         const int ok = HttpClient::NoError, broken = HttpClient::ErrTransfer, notAMap = HttpClient::ErrNotAMap;
-        const int timeout = HttpClient::ErrTimeout, tooLarge = HttpClient::ErrTooLarge, bad = HttpClient::ErrStartFailed;
+        const int timeout = HttpClient::ErrTimeout, tooLarge = HttpClient::ErrTooLarge;
         const QString m = "/m.gif";
 
-        QTest::newRow("empty") << FixtureResponse{} << m << QByteArray() << ok;
-        QTest::newRow("exactly 8192") << FixtureResponse{.body = pattern(8192)} << m << pattern(8192) << ok;
         QTest::newRow("exactly 3 x 8192") << FixtureResponse{.body = exact} << m << exact << ok;
-        QTest::newRow("3 x 8192 in odd pieces") << FixtureResponse{.body = exact, .pieceSize = 5000, .pieceDelayMs = 5} << m << exact << ok;
-        QTest::newRow("over the read buffer") << FixtureResponse{.body = big} << m << big << ok;
         QTest::newRow("no Content-Length") << FixtureResponse{.body = big, .contentLength = false} << m << big << ok;
         QTest::newRow("steady, longer than the time-out") << FixtureResponse{.body = pattern(30000), .pieceSize = 1000, .pieceDelayMs = 40} << m << pattern(30000) << ok;
 
-        QTest::newRow("chunked, empty") << chunkedRaw("0\r\n\r\n") << m << QByteArray() << ok;
-        QTest::newRow("chunked, tiny chunks") << chunkedRaw(chunked(exact, 7)) << m << exact << ok;
         QTest::newRow("chunked, split anywhere") << chunkedRaw(chunked(big, 7000), 3001) << m << big << ok;
-        QTest::newRow("chunked, extensions, hex, trailer")
-            << chunkedRaw("5;name=value\r\nhello\r\nA\r\n world, hi\r\n0\r\nX-Check: 1\r\n\r\n") << m
-            << QByteArray("hello world, hi") << ok;
-        QTest::newRow("chunked, bare line feeds") << chunkedRaw("3\nabc\n0\n\n") << m << QByteArray("abc") << ok;
-        QTest::newRow("chunked, data over its size") << chunkedRaw("5\r\nhelloXX\r\n0\r\n\r\n") << m << QByteArray("hello") << broken;
         QTest::newRow("chunked, no last chunk") << chunkedRaw(chunked(exact, 1000).chopped(5)) << m << exact << broken;
-        QTest::newRow("chunked, closed in a chunk") << chunkedRaw("10\r\nabc") << m << QByteArray("abc") << broken;
 
         QTest::newRow("404") << FixtureResponse{.status = 404, .body = "<h1>Not Found</h1>"} << m << QByteArray() << notAMap;
-        QTest::newRow("500, large page") << FixtureResponse{.status = 500, .body = big} << m << QByteArray() << notAMap;
-        QTest::newRow("no answer") << FixtureResponse{.behaviour = FixtureResponse::Hang} << m << QByteArray() << timeout;
+        QTest::newRow("no answer") << FixtureResponse{.hang = true} << m << QByteArray() << timeout;
         QTest::newRow("body stalls") << FixtureResponse{.body = exact, .pieceSize = 5000, .pieceDelayMs = 5000} << m << exact << timeout;
-        QTest::newRow("cut short") << FixtureResponse{.body = big, .cutAfter = 30000} << m << big << broken;
         const QByteArray huge(16 << 20, 'm'), tooHuge(21 << 20, 'm');  // far over socket buffers, sent at once
         QTest::newRow("16 MiB") << FixtureResponse{.body = huge} << m << huge << ok;
-        QTest::newRow("16 MiB, chunked") << chunkedRaw(chunked(huge, 1000 * 1000)) << m << huge << ok;
-        QTest::newRow("16 MiB, no Content-Length") << FixtureResponse{.body = huge, .contentLength = false} << m << huge << ok;
-        QTest::newRow("announced too large") << FixtureResponse{.body = tooHuge} << m << QByteArray() << tooLarge;
         QTest::newRow("counted too large") << FixtureResponse{.body = tooHuge, .contentLength = false} << m << tooHuge << tooLarge;
         QTest::newRow("refused") << FixtureResponse{} << QString("http://127.0.0.1:%1/m.gif").arg(FixtureServer::unusedPort())
                                  << QByteArray() << int(HttpClient::ErrConnect);
-
-
-        QTest::newRow("bad address: no host") << FixtureResponse{} << "http:///m.gif" << QByteArray() << bad;
-        QTest::newRow("bad address: https") << FixtureResponse{} << "https://127.0.0.1/m.gif" << QByteArray() << bad;
     }
 
     void transfer()
@@ -144,55 +123,21 @@ private Q_SLOTS:
         QVERIFY(!m_client->busy());
     }
 
-    void cancelDuringTransfer_data()
-    {
-        QTest::addColumn<FixtureResponse>("response");
-        QTest::addColumn<bool>("restart");  // the handler that cancels starts another request at once
-        QTest::newRow("waiting for the headers") << FixtureResponse{.behaviour = FixtureResponse::Hang} << false;
-        QTest::newRow("reading the body") << FixtureResponse{.body = pattern(400000), .pieceSize = 4000, .pieceDelayMs = 30} << false;
-        QTest::newRow("replaced by another request") << FixtureResponse{.body = pattern(400000), .pieceSize = 4000, .pieceDelayMs = 30} << true;
-    }
-
     void cancelDuringTransfer()
     {
-        QFETCH(FixtureResponse, response);
-        QFETCH(bool, restart);
-        const QByteArray other(3000, 'o');
-        m_server->responses["/m.gif"] = response;
-        m_server->responses["/other.gif"] = {.body = other};
-        m_client->Cancel();  // harmless when idle
-        QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
-
+        const QByteArray body = pattern(400000);
+        m_server->responses["/m.gif"] = {.body = body, .pieceSize = 4000, .pieceDelayMs = 30};
         QVERIFY(m_client->Execute(m_server->url("/m.gif")));
-        // A second request is refused while the first runs, and leaves it untouched.
-        QVERIFY(!m_client->Execute(m_server->url("/other.gif")));
-        QCOMPARE(m_client->errorNumber(), int(HttpClient::ErrBusy));
-        QByteArray got;
-        if (!response.body.isEmpty()) {  // the cancel comes while the reader waits for more
-            m_client->waitForResponse();
-            got = m_client->GetChunk(8192);
-            QVERIFY(!got.isEmpty());
-        }
-        bool restarted = false;
-        QTimer::singleShot(50, m_client.get(), [&] {
-            m_client->Cancel();
-            restarted = restart && m_client->Execute(m_server->url("/other.gif"));
-        });
         m_client->waitForResponse();
-        // The reader never goes on with the next request's body as if it were its own.
+        QByteArray got = m_client->GetChunk(8192);
+        QVERIFY(!got.isEmpty());
+        // The cancel comes while the reader waits for more.
+        QTimer::singleShot(50, m_client.get(), [this] { m_client->Cancel(); });
+        m_client->waitForResponse();
         got += drain(*m_client).body;
-        QVERIFY(got.size() < 400000);
-        QCOMPARE(got, response.body.left(got.size()));
-        if (restart) {
-            QVERIFY(restarted);
-            m_client->waitForResponse();
-            QCOMPARE(drain(*m_client).body, other);
-            QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
-        } else {
-            QCOMPARE(m_client->errorNumber(), int(HttpClient::ErrCancelled));  // not the 8 s time-out
-            QVERIFY(!m_client->busy());
-            QCOMPARE(m_server->paths, QStringList{"/m.gif"});
-        }
+        QVERIFY(got.size() < body.size());
+        QCOMPARE(got, body.left(got.size()));
+        QCOMPARE(m_client->errorNumber(), int(HttpClient::ErrCancelled));  // not the 8 s time-out
     }
 
     void connectionReuse_data()
@@ -202,12 +147,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("connections");
         const QByteArray body = pattern(70000), large = pattern(400000);
         QTest::newRow("kept") << FixtureResponse{.body = body, .keepAlive = true} << 0 << 1;
-        QTest::newRow("kept, empty body") << FixtureResponse{.keepAlive = true} << 0 << 1;
-        FixtureResponse chunkedKept = chunkedRaw(chunked(body, 4096));
-        chunkedKept.keepAlive = true;
-        QTest::newRow("kept, chunked") << chunkedKept << 0 << 1;
-        QTest::newRow("server closes") << FixtureResponse{.body = body} << 0 << 2;
-        QTest::newRow("error page") << FixtureResponse{.status = 404, .body = large, .pieceSize = 8192, .pieceDelayMs = 20, .keepAlive = true} << 0 << 2;
         QTest::newRow("cancelled midway") << FixtureResponse{.body = large, .pieceSize = 8192, .pieceDelayMs = 20, .keepAlive = true} << 1 << 2;
         QTest::newRow("idle connection closed by the server") << FixtureResponse{.body = body, .keepAlive = true} << 2 << 2;
     }
@@ -234,12 +173,7 @@ private Q_SLOTS:
             QTRY_COMPARE(m_server->openConnections(), connections == 1 ? 1 : 0);
 
         QCOMPARE(m_client->OpenURL(m_server->url("/second.gif")), pattern(300));
-        QCOMPARE(m_client->errorNumber(), int(HttpClient::NoError));
         QTEST(m_server->connections, "connections");
-        QCOMPARE(m_server->paths.count("/second.gif"), 1);
-        QCOMPARE(m_client->GetHeader("content-length"), QString("300"));
-        const QByteArray head = m_server->heads.last();
-        QVERIFY(head.contains("\r\nAccept-Encoding: identity"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 FixtureServer::FixtureServer()
@@ -22,10 +23,8 @@ QString FixtureServer::url(const QString &path) const { return QStringLiteral("h
 
 int FixtureServer::openConnections() const
 {
-    int count = 0;
-    for (const QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
-        count += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
-    return count;
+    const QList<QTcpSocket *> sockets = m_server.findChildren<QTcpSocket *>();
+    return int(std::count_if(sockets.begin(), sockets.end(), [](QTcpSocket *s) { return s->state() == QAbstractSocket::ConnectedState; }));
 }
 
 void FixtureServer::closeConnections()
@@ -47,8 +46,7 @@ void FixtureServer::onReadyRead(QTcpSocket *socket, QByteArray &pending)
     const qsizetype end = pending.indexOf("\r\n\r\n");
     if (end < 0)
         return;
-    heads << pending.left(end);
-    paths << QString::fromLatin1(heads.last().split(' ').value(1));
+    paths << QString::fromLatin1(pending.left(end).split(' ').value(1));
     pending.remove(0, end + 4);
 
     FixtureResponse notFound;
@@ -56,13 +54,13 @@ void FixtureServer::onReadyRead(QTcpSocket *socket, QByteArray &pending)
     const FixtureResponse response = responses.value(paths.last(), notFound);
     if (!response.keepAlive)
         disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-    if (response.behaviour == FixtureResponse::Hang)
+    if (response.hang)
         return;
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n" + response.headers;
     if (response.contentLength)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     socket->write(head + (response.keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n"));
-    writeBody(socket, response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body, response);
+    writeBody(socket, response.body, response);
 }
 
 void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, const FixtureResponse &response)
@@ -74,7 +72,6 @@ void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, const 
         return;
     }
     socket->write(body);
-    // A cut body always ends with a hang-up, or the client would wait for the rest.
-    if (!response.keepAlive || response.cutAfter >= 0)
+    if (!response.keepAlive)
         socket->disconnectFromHost();  // flushes what is written, then closes
 }

@@ -9,16 +9,13 @@ class QTcpSocket;
 
 // An aggregate, so rows can name only what differs: {.status = 404, .body = "..."}.
 struct FixtureResponse {
-    enum Behaviour { Answer, Hang };  // Hang: read the request, never answer
-
-    Behaviour behaviour = Answer;
+    bool hang = false;           // read the request, never answer
     int status = 200;
     QByteArray headers;          // extra header lines, each ending in CR LF
     QByteArray body;
     bool contentLength = true;   // false: the close of the connection ends the body
     int pieceSize = 0;           // > 0: the body in pieces of this size ...
     int pieceDelayMs = 0;        // ... each after this delay
-    qint64 cutAfter = -1;        // >= 0: hang up after this many body bytes
     bool keepAlive = false;      // otherwise "Connection: close" and one request per connection
 };
 
@@ -33,7 +30,6 @@ public:
 
     QHash<QString, FixtureResponse> responses;  // by path; other paths get 404
     QStringList paths;                          // requested, in order
-    QList<QByteArray> heads;                    // the request heads, in the same order
     int connections = 0;                        // accepted so far
 
 private:

@@ -21,10 +21,9 @@ void TstHostChoice::choice_data()
     QTest::newRow("blank entries count as none") << QStringList{" ", ""} << none << QStringList{};
     QTest::newRow("command line wins") << QStringList{"a:1", "b:2", "c:3"} << xyz << QStringList{"a:1", "b:2", "c:3"};
     QTest::newRow("saved hosts") << QStringList{} << xyz << xyz;
-    QTest::newRow("one host serves all three") << QStringList{"a:1"} << none << QStringList{"a:1", "a:1", "a:1"};
     QTest::newRow("gaps borrow the first host") << QStringList{} << QStringList{"", "y:8", ""} << QStringList{"y:8", "y:8", "y:8"};
     QTest::newRow("positions are kept") << QStringList{"a:1", "", "c:3"} << none << QStringList{"a:1", "a:1", "c:3"};
-    QTest::newRow("blanks trimmed") << QStringList{" a:1 "} << none << QStringList{"a:1", "a:1", "a:1"};
+    QTest::newRow("one host, trimmed, serves all three") << QStringList{" a:1 "} << none << QStringList{"a:1", "a:1", "a:1"};
 }
 
 void TstHostChoice::choice()

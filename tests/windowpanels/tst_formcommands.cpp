@@ -1,18 +1,15 @@
-// The window's panels: "Calculer" filling both forecast panels from the cached maps, and
-// the help window at start-up and from "Aide".
+// The window's commands: "Calculer" filling both forecast panels from the cached maps, the
+// help window at start-up and from "Aide", download all with its stop and refusal, and the
+// maximum step.
 #include "tests/support/formharness.h"
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
+#include "retrieval/runcommands.h"
 #include "shell/helpwindow.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLocale>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtWidgets>
 #include <cmath>
 
 namespace {
@@ -51,9 +48,18 @@ QString expectedText(DemoMapServer &server, const Quantity &q, int step, bool fl
     return count == 0 ? QString() : QLocale().toString((floatSum ? double(fsum) : dsum) / count, 'f', 1) + unit;
 }
 
+// The server paths of the maps of one step, kinds 1 to lastKind.
+QStringList mapPaths(int step, int lastKind = 7)
+{
+    QStringList paths;
+    for (int k = 1; k <= lastKind; ++k)
+        paths << FormHarness::mapPath(kindByNumber(k)->key, step);
+    return paths;
+}
+
 } // namespace
 
-class TstFormPanels : public QObject {
+class TstFormCommands : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase()
@@ -71,6 +77,11 @@ private Q_SLOTS:
     void bothPanels();
     void missingMapOnlyThatQuantity();
     void help();
+    void downloadAll();
+    void downloadAllStopsAndStartsAfresh();
+    void refusedWhileDownloading();
+    void maximumStep_data();
+    void maximumStep();
 
 private:
     std::unique_ptr<Form1> formAtPlace()
@@ -83,7 +94,7 @@ private:
     FormHarness h;
 };
 
-void TstFormPanels::bothPanels_data()
+void TstFormCommands::bothPanels_data()
 {
     QTest::addColumn<int>("step");
     QTest::addColumn<bool>("archive");
@@ -93,7 +104,7 @@ void TstFormPanels::bothPanels_data()
 }
 
 // Frame4 reads the selected step (single-precision sums), Frame3 step 0 (double sums).
-void TstFormPanels::bothPanels()
+void TstFormCommands::bothPanels()
 {
     QFETCH(int, step);
     QFETCH(bool, archive);
@@ -104,7 +115,6 @@ void TstFormPanels::bothPanels()
 
     form->Command3->click();
 
-    QVERIFY(form->Frame3->isVisibleTo(form.get()) && form->Frame4->isVisibleTo(form.get()));
     const QString deg = QStringLiteral("°C");
     const struct { QLabel *series, *current; Quantity q; QString unit; } rows[] = {
         {form->Label13, form->Label7, {"temp", GetTemp, false, 3}, deg},
@@ -119,13 +129,11 @@ void TstFormPanels::bothPanels()
     }
 }
 
-void TstFormPanels::missingMapOnlyThatQuantity()
+void TstFormCommands::missingMapOnlyThatQuantity()
 {
     auto form = formAtPlace();
-    Fault notFound;
-    notFound.status = 404;
     for (const char *key : {"temp", "nebu"})
-        h.server.setFault(QLatin1Char('*') + FormHarness::mapPath(key, 3).section(QLatin1Char('/'), -1), notFound);
+        h.server.setFault(QLatin1Char('*') + FormHarness::mapPath(key, 3).section(QLatin1Char('/'), -1), Fault{.status = 404});
     form->HScroll1->setValue(3);
 
     form->Command3->click();
@@ -138,7 +146,7 @@ void TstFormPanels::missingMapOnlyThatQuantity()
 
 // The start-up help follows the saved "help" value; "Aide" shows the same window, without
 // its box once "OK" was pressed.
-void TstFormPanels::help()
+void TstFormCommands::help()
 {
     for (const char *saved : {(const char *)nullptr, "0", "1"}) {
         h.resetSettings(saved);
@@ -158,5 +166,97 @@ void TstFormPanels::help()
     help->hide();
 }
 
-QTEST_MAIN(TstFormPanels)
-#include "tst_formpanels.moc"
+void TstFormCommands::downloadAll()
+{
+    auto form = h.makeForm();
+    form->Text1->setText(QStringLiteral("1"));
+    // A button has no signal for its text: read it each time the pass lets events run.
+    QStringList captions{form->Command15->text()};
+    const auto record = [&] {
+        if (captions.last() != form->Command15->text())
+            captions << form->Command15->text();
+    };
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, form.get(), record);
+    poll.start(0);
+
+    form->Command15->click();
+    poll.stop();
+    record();
+
+    QCOMPARE(h.server.requests(), mapPaths(0) + mapPaths(1));
+    QCOMPARE(captions.size(), 16);
+    QCOMPARE(captions.at(1), QStringLiteral("7,14 %"));
+    QCOMPARE(captions.at(14), QStringLiteral("100 %"));
+    QCOMPARE(captions.last(), msg(43));
+}
+
+void TstFormCommands::downloadAllStopsAndStartsAfresh()
+{
+    auto form = h.makeForm();
+    form->Text1->setText(QStringLiteral("2"));
+    int finished = 0;
+    // A second press from inside the pass, after its third map.
+    auto stopper = connect(form->Service, &RetrievalService::statusText, form.get(), [&](const QString &text) {
+        if (text == msg(54) && ++finished == 3)
+            form->Command15->click();
+    });
+
+    form->Command15->click();
+
+    QCOMPARE(h.server.requests(), mapPaths(0, 3));
+    QCOMPARE(form->Command15->text(), msg(43));
+    disconnect(stopper);
+    h.server.clearRequests();
+    form->Text1->setText(QStringLiteral("0"));
+    form->Command15->click();
+    QCOMPARE(h.server.requests(), mapPaths(0));
+}
+
+void TstFormCommands::refusedWhileDownloading()
+{
+    auto form = h.makeForm();
+    QSignalSpy boxes(form->Service, &RetrievalService::messageBox);
+    form->Downloading = true;
+
+    form->Command15->click();
+
+    form->Downloading = false;
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.first().at(0).toString(), msg(42));
+    QVERIFY(h.server.requests().isEmpty());
+}
+
+void TstFormCommands::maximumStep_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("40: accepted with a warning") << "40" << 0 << 40 << true;
+    QTest::newRow("not a number: ignored") << "abc" << 4 << 30 << false;
+    QTest::newRow("below the shown step moves it") << "5" << 10 << 5 << false;
+    QTest::newRow("largest that fits") << "5461" << 4 << MaxStepLimit << true;
+    QTest::newRow("one too many: refused") << "5462" << 4 << 30 << true;
+}
+
+void TstFormCommands::maximumStep()
+{
+    QFETCH(QString, text);
+    QFETCH(int, step);
+    QFETCH(int, maximum);
+    QFETCH(bool, warned);
+    auto form = h.makeForm();
+    form->HScroll1->setValue(step);
+    form->Label3->setText(QStringLiteral("before"));
+
+    form->Text1->setText(text);
+
+    QCOMPARE(form->HScroll1->maximum(), maximum);
+    QCOMPARE(form->HScroll1->value(), qMin(step, maximum));
+    // A step that moves redraws the map, which writes its own status.
+    QCOMPARE(form->Label3->text() == msg(62), warned);
+}
+
+QTEST_MAIN(TstFormCommands)
+#include "tst_formcommands.moc"
