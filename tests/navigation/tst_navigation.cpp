@@ -108,6 +108,7 @@ private Q_SLOTS:
         auto form = m_h.makeForm();
         form->Option9->setChecked(true);
         form->Combo1->setCurrentText(year);
+        m_h.server.clearRequests();
         form->HScroll2->setValue(value);
         if (tick)
             form->Timer1_Timer();
@@ -115,6 +116,10 @@ private Q_SLOTS:
         QCOMPARE(form->Combo1->currentText(), QString::number(date.year()));
         QCOMPARE(form->Combo2->currentText(), QString::number(date.month()));
         QCOMPARE(form->Combo3->currentText(), QString::number(date.day()));
+        // The day is set before the month, whose change redraws: no map of a half-set date.
+        const QString wanted = date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".gif");
+        for (const QString &path : m_h.server.requests())
+            QVERIFY2(tick || path.endsWith(wanted), qPrintable(path));
     }
 
     void archiveFetch()

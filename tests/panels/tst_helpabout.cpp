@@ -41,6 +41,15 @@ private Q_SLOTS:
         QCOMPARE(form.Text1->toPlainText(), QStringLiteral("Météo €\n"));
     }
 
+    // A guide that cannot be found says so instead of leaving the box blank.
+    void missingHelpText()
+    {
+        QFile::remove(m_data->filePath("lisezmoi.txt"));
+        Form2 form;
+        form.showHelp();
+        QVERIFY(form.Text1->toPlainText().contains(QStringLiteral("lisezmoi.txt")));
+    }
+
     // First start, ticking, "OK", then "Aide", with the saved "help" value after each.
     void firstStartThenAide()
     {

@@ -123,7 +123,11 @@ private Q_SLOTS:
         if (fault.delayMs)
             QTimer::singleShot(200, m_service.get(), [this] { m_service->setLowBandwidth(true); });
 
+        QSignalSpy progress(m_service.get(), &RetrievalService::progressChanged);
         m_service->Download(m_service->servers().NormalServer + "Rtavn065.gif", file);
+        for (const QList<QVariant> &p : progress)  // without Content-Length the raw width runs far past the frame
+            QVERIFY(p.at(1).toDouble() <= 1.0);
+        QVERIFY(progress.isEmpty() || !progress.last().at(0).toBool());
         const QStringList errors = log().filter("ERREUR : ");
         QCOMPARE(readFile(file), error ? QByteArray("previous map") : m_server->mapBytes(stepZeroPaths[1]));
         QCOMPARE(errors.size(), error ? 1 : 0);
@@ -148,6 +152,8 @@ private Q_SLOTS:
             writeFile(cache(name), "x");
         m_service->deletePngFiles();
         QCOMPARE(cacheFiles(), (QStringList{"log.txt", "notes.txt", "p500a19900315.gif", "temp0.png.aB3xY9", "x.PNG"}));
+        m_service->removeStrayTemporaryFiles();  // what a transfer cut short by a crash leaves
+        QCOMPARE(cacheFiles(), (QStringList{"log.txt", "notes.txt", "p500a19900315.gif", "x.PNG"}));
     }
 
     void probe()
@@ -176,6 +182,16 @@ private Q_SLOTS:
         QCOMPARE(cacheFiles(), (QStringList{"log.txt", "nebu0.png", "orag0.png", "p5000.png", "p500a19900315.gif",
                                             "p8500.png", "prec0.png", "temp0.png", "vent0.png"}));
         QCOMPARE(readFile(cache("temp0.png")), m_server->mapBytes(paths[1]));
+
+        // An error page instead of the probe map is no new run: message 78, the cache stays.
+        m_server->setFault("*Rtavn065.gif", Fault{.status = 404});
+        m_server->clearRequests();
+        QSignalSpy boxes(m_service.get(), &RetrievalService::messageBox);
+        m_service->ChercheModele();
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.first().first().toString(), QStringLiteral("m78"));
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(cacheFiles("*.png").size(), 7);
     }
 
     void probeWalksTheServers()

@@ -220,10 +220,12 @@ void TstFormCommands::refusedWhileDownloading()
     form->Downloading = true;
 
     form->Command15->click();
+    form->Command2->click();  // the probe would cancel the running transfer
 
     form->Downloading = false;
-    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.count(), 2);
     QCOMPARE(boxes.first().at(0).toString(), msg(42));
+    QCOMPARE(boxes.last().at(0).toString(), msg(42));
     QVERIFY(h.server.requests().isEmpty());
 }
 
