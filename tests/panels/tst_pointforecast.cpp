@@ -139,6 +139,21 @@ private Q_SLOTS:
         QVERIFY(!ok);
         QCOMPARE(r.pictogramImage.isNull(), missing == u"picto");
     }
+
+    // While the display's own retry runs (OK set) a missing map gets no fetch here, and the
+    // picture an earlier read left in the work holder is not taken for it.
+    void missingMapDuringDisplayRetry()
+    {
+        QTemporaryDir dir;
+        PanelInputs in{dir.path(), qEnvironmentVariable("CARTAVENT_DATA_DIR"), 0, twips(20), twips(20), twips(20), twips(20)};
+        bool ok = true;
+        QImage work = filled(legendColour("temp", 12));
+        int fetches = 0;
+        const PanelResult r = computePanel(PanelTable::series(), in, ok, [&](int, int) { ++fetches; }, work);
+        QCOMPARE(r.labelTexts().first(), QStringLiteral("N/D"));
+        QCOMPARE(fetches, 4);  // the four other maps, once each
+        QVERIFY(!ok);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPointForecast)
