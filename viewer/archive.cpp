@@ -50,7 +50,11 @@ void Form1::HScroll2_Change()
     Label32->setText(longDate(date));
     // The day first: the month's change handler redraws, and must see the new day.
     Combo3->setEditText(QString::number(date.day()));
-    Combo2->setEditText(QString::number(date.month()));
+    const QString month = QString::number(date.month());
+    if (Combo2->currentText() != month) {
+        Combo2->setEditText(month);
+        Combo2_Change();
+    }
     RefreshPicture();
 }
 

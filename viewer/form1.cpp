@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 Form1::Form1(const Form1Config &config, QWidget *parent)
@@ -79,7 +80,10 @@ void Form1::connectHandlers()
         connect(button, &QPushButton::clicked, this, handler);
 
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
-    connect(Combo2, &QComboBox::editTextChanged, this, &Form1::Combo2_Change);
+    // The month box's change is an edit of its text: typing here, or the program's own
+    // setting (HScroll2_Change calls the handler); a month picked from the list waits for
+    // the next redraw.
+    connect(Combo2->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo2_Change);
     connect(Combo3, &QComboBox::activated, this, &Form1::Combo3_Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
@@ -95,8 +99,8 @@ void Form1::connectService()
 {
     connect(Service, &RetrievalService::statusText, Label3, &QLabel::setText);
     connect(Service, &RetrievalService::progressChanged, this, [this](bool visible, double fraction) {
-        const int inner = tour->width() - 2;
-        tour2->resize(qRound(qBound(0.0, fraction, 1.0) * inner), tour->height() - 2);
+        const int inner = tour->width() - 2;  // the fill sits inside the outline
+        tour2->resize(qRound(qBound(0.0, fraction, 1.0) * inner), tour2->height());
         tour2->setVisible(visible);
         tour->setVisible(visible);
     });
@@ -185,6 +189,10 @@ void Form1::Command12_Click() { RefreshPicture(); }
 // One clock for both animations: the mode selected at the tick decides which advances.
 void Form1::Timer1_Timer()
 {
+    // A tick whose map is being fetched holds the next ones back until it returns.
+    if (m_ticking)
+        return;
+    const QScopedValueRollback<bool> ticking(m_ticking, true);
     if (Option9->isChecked())
         archiveAnimationTick();
     else

@@ -141,11 +141,12 @@ private:
     void connectHandlers();
     void connectService();
     void setUpHosts();
-    void showStartupHelp();      // the help window at start-up (a later feature)
+    void showStartupHelp();      // the help window at start-up
     void centreOnScreen();
 
     Form1Config m_config;
     std::unique_ptr<DemoMapServer> m_demoServer;
     bool m_paintPending = false;
+    bool m_ticking = false;
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
 };

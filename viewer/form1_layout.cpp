@@ -229,10 +229,10 @@ void Form1::createControls()
     Label3->setGeometry(8, 22, 262, 16);
     tour = control<QFrame>(Frame6, "tour");
     tour->setFrameShape(QFrame::Box);
-    tour->setGeometry(276, 21, 174, 18);
+    placeTwips(tour, 4170, 270, 2355, 240);
     tour->hide();  // shown only while a transfer runs
     tour2 = control<QWidget>(Frame6, "tour2");
-    tour2->setGeometry(tour->x() + 1, tour->y() + 1, 0, tour->height() - 2);
+    placeTwips(tour2, 4185, 285, 0, 210);  // only its width changes
     setBackground(tour2, QColor(255, 128, 128));  // &H008080FF
     tour2->hide();
 
@@ -256,12 +256,14 @@ void Form1::createControls()
     Label30->setGeometry(8, 49, 52, 16);
     Combo2 = control<QComboBox>(Frame7, "Combo2");
     Combo2->setEditable(true);
+    Combo2->setInsertPolicy(QComboBox::NoInsert);  // a typed value is not added to the list
     Combo2->setEditText(QStringLiteral("1"));
     Combo2->setGeometry(62, 46, 76, 22);
     Label31 = control<QLabel>(Frame7, "Label31", QStringLiteral("Jour :"), 34);
     Label31->setGeometry(8, 74, 52, 16);
     Combo3 = control<QComboBox>(Frame7, "Combo3");
     Combo3->setEditable(true);
+    Combo3->setInsertPolicy(QComboBox::NoInsert);
     Combo3->setEditText(QStringLiteral("1"));
     Combo3->setGeometry(62, 71, 76, 22);
     Option10 = control<QRadioButton>(Frame7, "Option10", QStringLiteral("Geopotentiel à 500hPa"), 5);
@@ -327,7 +329,7 @@ void Form1::createControls()
     placeTwips(Command14, 10860, 8025, 1290, 285);
     Command13 = control<QPushButton>(this, "Command13", QStringLiteral("A propos"), 29);
     placeTwips(Command13, 10875, 8370, 1290, 285);
-    Label35 = control<QLabel>(this, "Label35", QStringLiteral("Les cartes sont la propriété du site qui les publie"), 30);
+    Label35 = control<QLabel>(this, "Label35", QStringLiteral("Les cartes sont la propriété de leur site d'origine"), 30);
     placeTwips(Label35, 10245, 8760, 2010, 435);
     // A notice in a slightly smaller type: three lines fit when it reaches the window's
     // right and bottom edges.

@@ -78,8 +78,10 @@ int twipsToPixel(double twips)
 
 QRect mapRectPixels(float offsetX, float offsetY, float zoom, QSize imageSize)
 {
-    // The size comes from the image alone, so the stretch is exactly the zoom.
-    return QRect(twipsToPixel(double(offsetX) * zoom), twipsToPixel(double(offsetY) * zoom),
+    // The size comes from the image alone, so the stretch is exactly the zoom. The corner
+    // rounds up: then the pixel under the pointer is the map pixel a click there chooses.
+    const auto corner = [](double twips) { return int(std::ceil(twips / TwipsPerPixel)); };
+    return QRect(corner(double(offsetX) * zoom), corner(double(offsetY) * zoom),
                  int(std::lround(imageSize.width() * double(zoom))),
                  int(std::lround(imageSize.height() * double(zoom))));
 }
@@ -158,6 +160,7 @@ void Form1::RefreshPicture()
             log.AddLog(QStringLiteral("Essaye d'afficher : ") + name);
         const LoadedPicture loaded = LoadPictureFile(path);
         Picture3->setPicture(loaded.picture);
+        OldLoaded.clear();  // Picture3 no longer holds the map of that name
         if (current)
             log.AddLog(QStringLiteral("Fin d'essai"));
 

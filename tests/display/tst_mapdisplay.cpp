@@ -35,10 +35,11 @@ QDateTime at(const QDate &date, int hour, int minute = 0) { return QDateTime(dat
 
 QRgb rgb(QRgb c) { return c & 0xFFFFFF; }
 
-// Where the map's top-left corner lands in Picture1 for the window's offsets and zoom.
+// Where the map's top-left corner lands in Picture1: rounded up, so that the pixel under
+// the pointer is the map pixel a click there chooses (floor of the unzoomed twips / 15).
 QPoint mapOrigin(const Form1 &form)
 {
-    return QPoint(int(std::floor(form.OffsetX * form.Zoom / 15.0)), int(std::floor(form.OffsetY * form.Zoom / 15.0)));
+    return QPoint(int(std::ceil(form.OffsetX * form.Zoom / 15.0)), int(std::ceil(form.OffsetY * form.Zoom / 15.0)));
 }
 
 // Pixels of Picture1 that differ from the map stretched by the window's integer zoom at

@@ -119,7 +119,7 @@ void TstForm1::controls_data()
         {"Frame4", "QGroupBox", "Form1", "Situation à +6H", ""},
         {"Command14", "QPushButton", "Form1", "Aide", "28"},
         {"Command13", "QPushButton", "Form1", "A propos", "29"},
-        {"Label35", "QLabel", "Form1", "Les cartes sont la propriété du site qui les publie", "30"},
+        {"Label35", "QLabel", "Form1", "Les cartes sont la propriété de leur site d'origine", "30"},
         {"Label24", "QLabel", "Frame3", "Vent moyen", "24"},
         {"Label26", "QLabel", "Frame4", "Vent moyen ", "24"},
     };
