@@ -127,6 +127,13 @@ std::optional<double> PanelResult::mean(PanelRole role) const
     return std::nullopt;
 }
 
+// The pixel a position lies in; -1 (outside every picture) for a position no picture can
+// reach, NaN included, so that a wild saved place never makes an out-of-range conversion.
+int pixelIndex(float position)
+{
+    return position >= -1.0f && position < 1.0e6f ? int(std::floor(position)) : -1;
+}
+
 GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float centreX,
                     float centreY, bool singlePrecisionSum)
 {
@@ -137,10 +144,10 @@ GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float 
         // Each position is the centre plus its offset, not a running sum, so the grid
         // always has its 7 points; a fractional position falls on the pixel it lies in.
         const float x = centreX + float(i * quantity.spacing);
-        const int px = int(std::floor(x));
+        const int px = pixelIndex(x);
         for (int j = -GridHalfWidth; j <= GridHalfWidth; ++j) {
             const float y = centreY + float(j * quantity.spacing);
-            const Decoded d = quantity.decode(pixelColour(picture, px, int(std::floor(y))));
+            const Decoded d = quantity.decode(pixelColour(picture, px, pixelIndex(y)));
             if (d.isNoMatch())
                 continue;
             ++count;

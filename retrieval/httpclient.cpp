@@ -151,10 +151,8 @@ qint64 HttpClient::maxBodySize() const { return m_maxBodySize; }
 
 bool HttpClient::Execute(const QString &url)
 {
-    if (busy()) {
-        setError(ErrBusy, QStringLiteral("a request is already running"));
-        return false;
-    }
+    if (busy())
+        return false;  // the running request keeps its own state, error included
     const QUrl address(url, QUrl::StrictMode);
     if (!isHttp(address)) {
         const bool secure = address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
@@ -417,6 +415,11 @@ bool HttpClient::headLine(const QByteArray &line)
         }
         m_hopStatus = status;
         m_hopReason = rest.mid(4).trimmed();
+        // The reason goes into the log: no control character may split its line.
+        for (char &c : m_hopReason) {
+            if (uchar(c) < 0x20 || c == 0x7f)
+                c = ' ';
+        }
         m_keepAlive = version != "HTTP/1.0";
         m_hopHeaders.clear();
         m_phase = Phase::Headers;
@@ -579,8 +582,16 @@ HttpClient::Step HttpClient::bodyStep()
         m_chunkPart = ChunkPart::Size;
         break;
     case ChunkPart::Trailer:
-        if (line.isEmpty())
+        if (line.isEmpty()) {
             complete();  // trailer fields before it are ignored
+            break;
+        }
+        // An endless trailer would hold the request (and the program's transfer) forever.
+        m_headBytes += line.size();
+        if (m_headBytes > MaxHeadBytes) {
+            failRequest(ErrTransfer, QStringLiteral("broken chunked body"));
+            return Step::Stop;
+        }
         break;
     case ChunkPart::Data:
         break;

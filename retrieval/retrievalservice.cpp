@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <cstdio>
 #include <algorithm>
 
@@ -18,15 +19,21 @@ void letEventsRun()
     QCoreApplication::processEvents();
 }
 
-// Puts a finished temporary file under its final name in one step (rename replaces atomically).
-void replaceFile(QTemporaryFile &temp, const QString &file)
+// Error number of a map that cannot be written, as the classic file layer numbers it.
+constexpr int FileErrorNumber = 75;
+
+// Puts a finished temporary file under its final name in one step (rename replaces
+// atomically). Returns the reason of a failure, empty on success.
+QString replaceFile(QTemporaryFile &temp, const QString &file)
 {
     if (!temp.flush())
-        return;
+        return temp.errorString();
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                         | QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(file).constData()) == 0)
-        temp.setAutoRemove(false);
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(file).constData()) != 0)
+        return qt_error_string(errno);
+    temp.setAutoRemove(false);
+    return {};
 }
 
 // Kinds in the order the maps of one step are fetched.
@@ -62,7 +69,7 @@ bool RetrievalService::Download(const QString &url, const QString &file)
     // No forced flush to disk: a map lost to a power cut is simply fetched again, and the
     // flush would cost more than the transfer itself.
     QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
-    bool writeOk = out.open();
+    bool writeOk = m_inet.errorNumber() != 0 || out.open();  // an error page needs no file
     Q_EMIT progressChanged(true, ProgressStartWidth / ProgressFrameWidth);
 
     qint64 received = 0;
@@ -71,8 +78,11 @@ bool RetrievalService::Download(const QString &url, const QString &file)
         const QByteArray chunk = m_inet.GetChunk(8192);
         if (chunk.isEmpty())
             break;
-        if (writeOk && out.write(chunk) != chunk.size())
+        if (out.write(chunk) != chunk.size()) {
             writeOk = false;
+            m_inet.Cancel();  // nothing more can be kept: stop the transfer
+            break;
+        }
         received += chunk.size();
         Q_EMIT progressChanged(true, std::min(1.0, double(received) / (announced + 50)));
     }
@@ -80,18 +90,17 @@ bool RetrievalService::Download(const QString &url, const QString &file)
 
     int errorNumber = m_inet.errorNumber();
     QString errorText = m_inet.errorDescription();
-    if (!errorNumber && !writeOk) {
-        errorNumber = 75;  // path/file access error, as the classic file layer numbers it
+    // The client itself fails a body shorter than its Content-Length.
+    if (!writeOk) {
+        errorNumber = FileErrorNumber;
         errorText = out.errorString();
+    } else if (!errorNumber) {
+        errorText = replaceFile(out, file);
+        if (!errorText.isEmpty())
+            errorNumber = FileErrorNumber;
     }
-    if (!errorNumber && announced > 0 && double(received) != announced) {
-        errorNumber = HttpClient::ErrTransfer;
-        errorText = QStringLiteral("Transfert incomplet : %1 octets reçus sur %2").arg(received).arg(qint64(announced));
-    }
-    if (errorNumber)
+    if (errorNumber)  // the previous map, if any, stays as it was
         m_log.AddLog(QStringLiteral("ERREUR : ") + errorText + QStringLiteral(" / ") + QString::number(errorNumber));
-    else
-        replaceFile(out, file);  // on any failure the previous map stays as it was
     m_log.AddLog(QStringLiteral("Ecrit : ") + file);
     Q_EMIT progressChanged(false, 0);
 
@@ -141,6 +150,8 @@ void RetrievalService::ChercheModele()
             Downloading = false;
             return;
         }
+        // An empty answer is no probe map: it counts as a failed attempt, not as a new run
+        // that would empty the cache.
         if (!probeFailed() && !probe.isEmpty())
             break;
         m_servers.SwitchNormalServer();

@@ -131,6 +131,7 @@ void setCaption(QWidget *widget, const QString &text)
         return;
     }
     if (auto *label = qobject_cast<QLabel *>(widget)) {
+        label->setTextFormat(Qt::PlainText);  // a message that looks like markup stays text
         label->setText(text);
         return;
     }

@@ -187,6 +187,14 @@ private Q_SLOTS:
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
         QCOMPARE(form->Label2->text(), QStringLiteral("0h"));
 
+        // A tick whose map is being fetched holds the next tick back.
+        QFile::remove(h.cachePath(QStringLiteral("temp1.png")));
+        h.server.setFault(QStringLiteral("*Rtavn125.gif"), Fault{.delayMs = 500});
+        QTimer::singleShot(100, form.get(), [&form] { form->Timer1_Timer(); });
+        form->Timer1_Timer();
+        QCOMPARE(form->HScroll1->value(), 1);
+        form->HScroll1->setValue(0);
+
         // The animation wraps at the maximum; in archive mode it moves the days instead.
         form->HScroll1->setMaximum(1);
         form->Timer1_Timer();

@@ -137,6 +137,16 @@ private Q_SLOTS:
         QVERIFY(!m_service->Downloading);
     }
 
+    // A map that cannot be written is an error like any other, not "written".
+    void unwritableTarget()
+    {
+        m_service->Download(m_service->servers().NormalServer + "Rtavn065.gif", cache("no-such-folder/temp0.png"));
+        const QStringList errors = log().filter("ERREUR : ");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().endsWith(" / 75"), qPrintable(errors.first()));
+        QVERIFY(!m_service->Downloading);
+    }
+
     void refusedWhileBusy()
     {
         m_service->Downloading = true;
