@@ -21,6 +21,7 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +43,16 @@ QString decimalText(double value)
             text.chop(1);
     }
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+// A saved place coordinate; a value no map could hold (a hand-edited "1e39") gives the
+// default place rather than infinities in every later computation.
+float savedPlace(const QString &key)
+{
+    constexpr double DefaultPlace = 4000;
+    constexpr double Limit = 1.0e7;  // twips: far beyond any map, well inside float and int
+    const double value = SavedSettings::readNumber(key, DefaultPlace);
+    return float(std::abs(value) <= Limit ? value : DefaultPlace);
 }
 
 } // namespace
@@ -102,8 +113,8 @@ void Form1::Form_Load()
     Check4->setChecked(rec);
 
     log.AddLog(QStringLiteral("initialise les arrays"));
-    PlaceX = float(SavedSettings::readNumber(QStringLiteral("dx"), 4000));
-    PlaceY = float(SavedSettings::readNumber(QStringLiteral("dy"), 4000));
+    PlaceX = savedPlace(QStringLiteral("dx"));
+    PlaceY = savedPlace(QStringLiteral("dy"));
     Text1->setText(decimalText(SavedSettings::readNumber(QStringLiteral("num"), 30)));
 
     Legends::instance();

@@ -73,7 +73,9 @@ void paintLegendStrip(Form1 &form, const QImage &map, bool archive)
 
 int twipsToPixel(double twips)
 {
-    return int(std::floor(twips / TwipsPerPixel));
+    // Far outside any picture, NaN included: one safe value instead of an overflow.
+    const double pixel = std::floor(twips / TwipsPerPixel);
+    return std::abs(pixel) < 1.0e9 ? int(pixel) : -1000000000;
 }
 
 QRect mapRectPixels(float offsetX, float offsetY, float zoom, QSize imageSize)

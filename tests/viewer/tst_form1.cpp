@@ -2,6 +2,7 @@
 #include "viewer/picturebox.h"
 
 #include <QtWidgets>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void modeSwitch();
     void shutdownSaves_data();
     void shutdownSaves();
+    void garbagePlace();
 
 private:
     FormHarness h;
@@ -216,6 +218,17 @@ void TstForm1::shutdownSaves()
     form->Text1->setText(text1);
     QVERIFY(form->close());
     QCOMPARE(SavedSettings::readText(QStringLiteral("num")), num);
+}
+
+// Hand-edited settings: a place no map could hold falls back to the default, text reads as 0.
+void TstForm1::garbagePlace()
+{
+    SavedSettings::writeText(QStringLiteral("dx"), QStringLiteral("1e39"));
+    SavedSettings::writeText(QStringLiteral("dy"), QStringLiteral("abc"));
+    auto form = h.makeForm();
+    QCOMPARE(form->PlaceX, 4000.0f);
+    QCOMPARE(form->PlaceY, 0.0f);
+    QVERIFY(std::isfinite(form->PlaceX2) && std::isfinite(form->PlaceY2));
 }
 
 QTEST_MAIN(TstForm1)
