@@ -1,5 +1,7 @@
 #include "forecast/pictogram.h"
 
+#include "retrieval/catalogue.h"
+
 namespace {
 
 enum class Rain { Dry, Light, Heavy };
@@ -43,8 +45,5 @@ qint16 getpicto(float temp, float nebu, float p850, float prec, float orag)
 
 QString pictogramFile(const QString &programDir, int number)
 {
-    QString dir = programDir;
-    if (dir.endsWith(QLatin1Char('/')))
-        dir.chop(1);
-    return dir + QStringLiteral("/picto/pt_") + QString::number(number) + QStringLiteral(".gif");
+    return joinPath(programDir, QStringLiteral("picto/pt_%1.gif").arg(number));
 }

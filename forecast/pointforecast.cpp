@@ -1,6 +1,7 @@
 #include "forecast/pointforecast.h"
 #include "forecast/decimalformat.h"
 #include "forecast/pictogram.h"
+#include "shell/twips.h"
 #include "forecast/pixelcolour.h"
 #include "retrieval/catalogue.h"
 #include "shell/imageloader.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 constexpr int GridHalfWidth = 3;  // offsets -3..3 times the spacing: 7 samples per axis
 
 // Message numbers of the translatable texts.

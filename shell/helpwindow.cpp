@@ -3,6 +3,7 @@
 #include "shell/paths.h"
 #include "shell/settings.h"
 #include "shell/textutil.h"
+#include "shell/twips.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,14 +16,7 @@
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 const QColor LightGrey(192, 192, 192);  // &H00C0C0C0
-
-void placeTwips(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-                   height / TwipsPerPixel);
-}
 
 void setBackground(QWidget *w)
 {

@@ -4,6 +4,8 @@
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
+#include "shell/twips.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,12 +38,7 @@ QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;
                    left: 6px; padding: 0px 2px; }
 )";
 
-int px(int twips) { return qRound(twips / double(PictureBox::TwipsPerPixel)); }
-
-void placeTwips(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
+int px(int twips) { return twipsToPixels(twips); }
 
 // A control under its design name, with its design caption and, when given, its message number.
 template <class T>

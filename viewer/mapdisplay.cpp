@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr double TwipsPerPixel = PictureBox::TwipsPerPixel;
 constexpr double OuterMarkerHalf = 30;
 constexpr double InnerMarkerHalf = 15;
 // Where the legend strip starts on the maps, in twips of the image.

@@ -2,6 +2,8 @@
 // A picture box: a widget that keeps what is drawn on it. Drawing goes into a canvas the
 // size of the widget, which paintEvent shows; colour queries read that canvas, so they see
 // exactly what the user sees (child widgets aside).
+#include "shell/twips.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -10,7 +12,7 @@
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int TwipsPerPixel = 15;
+    static constexpr int TwipsPerPixel = ::TwipsPerPixel;
 
     explicit PictureBox(QWidget *parent = nullptr);
 
