@@ -67,16 +67,19 @@ int main(int argc, char **argv)
     config.endProcessOnClose = true;
 
     Form1 form(config);
-    form.Form_Load();
-
     if (!line.screenshot.isEmpty()) {
-        QString reason;
-        if (!saveScreenshot(&form, line.screenshot, reason)) {
+        // The picture is taken once start-up has drawn the map it fetched.
+        QObject::connect(&form, &Form1::startupFinished, &app, [&form, &line] {
+            QString reason;
+            if (saveScreenshot(&form, line.screenshot, reason)) {
+                QCoreApplication::exit(0);
+                return;
+            }
             printLine(stderr, QStringLiteral("cartavent : impossible d'écrire %1 : %2")
                                   .arg(QDir::toNativeSeparators(line.screenshot), reason));
-            return 1;
-        }
-        return 0;
+            QCoreApplication::exit(1);
+        });
     }
+    form.Form_Load();
     return app.exec();
 }

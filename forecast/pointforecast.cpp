@@ -7,6 +7,7 @@
 #include "shell/imageloader.h"
 #include "shell/messages.h"
 
+#include <QFileInfo>
 #include <cmath>
 
 namespace {
@@ -162,6 +163,18 @@ GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float 
     if (count != 0)
         result.mean = (singlePrecisionSum ? double(singleSum) : doubleSum) / count;
     return result;
+}
+
+QVector<MapNeed> missingMaps(const PanelTable &table, const PanelInputs &inputs)
+{
+    const int step = table.fixedStep.value_or(inputs.step);
+    QVector<MapNeed> needs;
+    for (const PanelQuantity &q : table.quantities) {
+        const QString path = mapPath(inputs.cacheDir, q, step);
+        if (!path.isEmpty() && !QFileInfo::exists(path))
+            needs.append(MapNeed{step, q.what});
+    }
+    return needs;
 }
 
 PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, bool &OK,

@@ -74,6 +74,14 @@ struct PanelResult {
     std::optional<double> mean(PanelRole role) const;
 };
 
+// A map of the panel that the cache lacks: step index and kind number.
+struct MapNeed {
+    int step;
+    int what;
+    bool operator==(const MapNeed &) const = default;
+};
+QVector<MapNeed> missingMaps(const PanelTable &table, const PanelInputs &inputs);
+
 // Runs one panel. `OK` is the window's one-retry flag (false afterwards); `workPicture`
 // is replaced by each map that loads, and left as it was by a load that fails.
 PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, bool &OK,

@@ -93,19 +93,30 @@ QString joinPath(const QString &folder, const QString &name)
     return folder + QLatin1Char('/') + name;
 }
 
+QString hostOrigin(const QString &host)
+{
+    QString origin = host.trimmed();
+    while (origin.endsWith(QLatin1Char('/')))
+        origin.chop(1);
+    if (origin.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)
+        || origin.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
+        return origin;
+    return QStringLiteral("http://") + origin;
+}
+
 QString Servers::mapServerBase(int i) const
 {
     switch (i) {
-    case 2: return QStringLiteral("http://") + hostAt(hosts, 1) + QStringLiteral("/wz/pics/");
-    case 3: return QStringLiteral("http://") + hostAt(hosts, 2) + QStringLiteral("/pics/");
-    default: return QStringLiteral("http://") + hostAt(hosts, 0) + QStringLiteral("/wz/pics/");
+    case 2: return hostOrigin(hostAt(hosts, 1)) + QStringLiteral("/wz/pics/");
+    case 3: return hostOrigin(hostAt(hosts, 2)) + QStringLiteral("/pics/");
+    default: return hostOrigin(hostAt(hosts, 0)) + QStringLiteral("/wz/pics/");
     }
 }
 
 QString Servers::archiveServerBase(int i) const
 {
     const int hostIndex = i == 2 ? 1 : 2;
-    return QStringLiteral("http://") + hostAt(hosts, hostIndex) + QStringLiteral("/archive/ra/");
+    return hostOrigin(hostAt(hosts, hostIndex)) + QStringLiteral("/archive/ra/");
 }
 
 void Servers::SwitchNormalServer()

@@ -31,7 +31,11 @@ QString archiveCacheName(ArchiveLevel level, int year, int month, int day); // "
 
 QString joinPath(const QString &folder, const QString &name);  // folder + "/" + name
 
-// Hosts as host:port: [0] map server 1; [1] map server 2 and archive server 2;
+// A host as given: "host:port" is plain HTTP; "https://host[:port]" (or "http://...") keeps
+// its scheme. The result has no trailing slash.
+QString hostOrigin(const QString &host);
+
+// Hosts as host:port or https://host[:port]: [0] map server 1; [1] map server 2 and archive server 2;
 // [2] map server 3 and archive server 1.
 struct Servers {
     QStringList hosts;

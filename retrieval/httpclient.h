@@ -1,212 +1,142 @@
 #pragma once
-// Inet1: the one HTTP client of the window. One request at a time, plain HTTP/1.1 GET on a
-// socket of the calling thread, event driven; every wait lets window events run and sleeps
-// until an event arrives. A connection is kept open for the next request to the same
-// host and port when the server allows it.
+// The HTTP client: libcurl's multi interface driven by the Qt event loop of the thread that
+// owns it. Sockets are watched with QSocketNotifiers and libcurl's timer is one QTimer, so
+// nothing blocks and nothing waits in a nested loop: a transfer reports by signals.
 //
-// Why a plain socket rather than QNetworkAccessManager: QNAM reads on a thread of its own
-// that pulls whole socket reads of several MiB regardless of the reply's read buffer (peak
-// memory over 4 MiB for a 30 MiB map), and every request and chunk crosses threads, which
-// made fetching a run of small maps 3 to 6 times slower than curl.
+// libcurl brings what a map host may need: http and https (certificates checked against
+// the system store, or the bundle that SSL_CERT_FILE names), proxies from http_proxy,
+// https_proxy and no_proxy, up to 5 redirects to http or https, connection reuse and
+// HTTP/2 where the server offers it.
 //
-// Contract of one request:
-//   Execute(url)      starts a GET and returns at once. False, with ErrStartFailed, for an
-//                     address that is not a valid http URL with a host (https is not
-//                     spoken: such an address fails the same way); false, with
-//                     no error set, while an earlier request is still busy() (the earlier
-//                     one is left untouched). A successful start clears the previous error.
-//   StillExecuting()  true from Execute until the response headers are known or the request
-//                     ended. After it turns false, statusCode() and GetHeader() are valid.
-//   GetChunk(max)     the next body bytes, at most max, in order. Waits (events run) while
-//                     nothing is available. Empty at the end of the body, and empty at once
-//                     when the request failed (errorNumber() says why). Bytes read before
-//                     a failure was known stay read: after the final empty read, a body is
-//                     whole only when errorNumber() is NoError.
-//   busy()            true until the request ended and its body was read or discarded.
-//                     A body that is not wanted is dropped with Cancel(); waitIdle() on an
-//                     unread body larger than the read buffer only ends at the time-out.
-//   Cancel()          ends the request and drops any unread body; the request then ends with
-//                     ErrCancelled. Harmless when idle (no error is set).
-//
-// The body is never held whole: the client keeps at most a read buffer (64 KiB) of body
-// ahead of the reader, and the socket's own buffer of the same size stops reading when
-// full, so TCP flow control holds the server back.
-//
-// Outcomes (errorNumber()):
-//   a status outside 2xx      ErrNotAMap as soon as the headers are in; the body is dropped
-//                             (description "HTTP 404 Not Found")
-//   body over maxBodySize     ErrTooLarge (announced Content-Length or bytes counted)
-//   no bytes for the time-out ErrTimeout (the time-out is of inactivity, not total time)
-//   connection refused        ErrConnect
-//   unknown host              ErrHostNotFound
-//   connection broken, body shorter than its Content-Length, broken chunked body, other
-//   failures: ErrTransfer
-//
-// Redirects (301, 302, 303, 307, 308 with a Location) are followed up to 5 times, to http
-// addresses only. Bodies are received as sent (Accept-Encoding: identity), framed by
-// Content-Length, chunked transfer coding or the close of the connection.
-//
-// Re-entrancy: waits process events (sleeping until one arrives), so other handlers run
-// meanwhile. If such a handler cancels the request, the wait ends; a wait never crosses
-// into a later request.
-#include <QAbstractSocket>
+// Outcome of a transfer (errorNumber()):
+//   a status outside 2xx       ErrNotAMap as soon as the headers are in; the body is dropped
+//                              (description "HTTP 404 Not Found")
+//   body over the size limit   ErrTooLarge (announced Content-Length or bytes counted)
+//   no byte for the time-out, or slower than 1 KiB/s over the low-speed window: ErrTimeout
+//   connection refused, TLS handshake or certificate refused: ErrConnect
+//   unknown host               ErrHostNotFound
+//   the sink refused its bytes ErrSink (the caller knows why)
+//   cut connection, body shorter than its Content-Length, too many redirects, anything
+//   else: ErrTransfer
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QList>
+#include <QHash>
 #include <QObject>
-#include <QPair>
+#include <QPointer>
 #include <QString>
-#include <QUrl>
 
 #include <functional>
 
-class QTcpSocket;
+class QSocketNotifier;
 class QTimer;
+
+struct TransferOptions {
+    int timeoutMs = 8000;         // no byte for this long: ErrTimeout
+    int lowSpeedSeconds = 30;     // under 1 KiB/s for this long: ErrTimeout
+    qint64 maxBodyBytes = 32ll * 1024 * 1024;
+    bool direct = false;          // never through a proxy (the built-in server on loopback)
+};
+
+class HttpClient;
+
+// One GET. Created by HttpClient::get; owned by whoever asked (a QObject child of nothing,
+// deleted with deleteLater once finished).
+class HttpTransfer : public QObject {
+    Q_OBJECT
+public:
+    // Receives the body as it arrives; returning false stops the transfer with ErrSink.
+    using Sink = std::function<bool(const char *data, qsizetype size)>;
+
+    ~HttpTransfer() override;
+
+    QString url() const { return m_url; }
+    bool isFinished() const { return m_finished; }
+    int errorNumber() const { return m_error; }
+    QString errorText() const { return m_errorText; }
+    int status() const { return m_status; }
+    qint64 announcedLength() const { return m_announced; }  // -1: not announced
+    qint64 bytesReceived() const { return m_received; }
+
+    // Ends the transfer with ErrCancelled; finished() follows from the event loop.
+    // Harmless once finished.
+    void cancel();
+
+Q_SIGNALS:
+    void progress(qint64 received, qint64 announced);
+    void finished();  // once; errorNumber() says how it ended
+
+private:
+    friend class HttpClient;
+    friend struct CurlGlue;
+    HttpTransfer(HttpClient *client, const QString &url, const TransferOptions &options, Sink sink);
+
+    bool headerLine(const QByteArray &line);
+    bool acceptBody(const char *data, qsizetype size);
+    void onIdleCheck();
+    void stop(int number, const QString &text);
+    void stopNow();
+    void complete(int curlCode);                  // libcurl reports the end
+    void detach();                                // out of the multi handle, easy handle freed
+
+    HttpClient *m_client;
+    void *m_easy = nullptr;
+    QString m_url;
+    TransferOptions m_options;
+    Sink m_sink;
+    QTimer *m_idle;
+    QElapsedTimer m_lastByte;
+    char m_curlError[256] = {};
+    QByteArray m_statusLine;
+    int m_status = 0;
+    qint64 m_announced = -1;
+    qint64 m_received = 0;
+    int m_pendingError = 0;  // decided by us inside a callback, reported when libcurl ends
+    QString m_pendingText;
+    int m_error = 0;
+    QString m_errorText;
+    bool m_finished = false;
+};
 
 class HttpClient : public QObject {
     Q_OBJECT
 public:
-    // Error numbers raised by the client (errorNumber()).
     enum Error {
         NoError = 0,
-        ErrStartFailed = 35750,      // the request could not start (bad address)
+        ErrStartFailed = 35750,      // the request could not start (bad address, no https ...)
         ErrHostNotFound = 35752,
-        ErrConnect = 35753,          // connection refused or host unreachable
-        ErrTimeout = 35761,          // no bytes for the request time-out
+        ErrConnect = 35753,          // connection refused, unreachable, TLS refused
+        ErrTimeout = 35761,          // no byte for the time-out, or far too slow
         ErrCancelled = 35764,
-        ErrTransfer = 35765,         // any other network failure (broken connection ...)
+        ErrTransfer = 35765,         // any other network failure
         ErrTooLarge = 35770,         // body over the size limit
+        ErrSink = 35771,             // the receiver refused the bytes (a file that cannot be written)
         ErrNotAMap = 481,            // the server answered with a non-2xx status
     };
 
-    static constexpr int DefaultTimeoutMs = 8000;
-    static constexpr qint64 DefaultMaxBodySize = 32 * 1024 * 1024;
-    static constexpr qint64 ReadBufferSize = 64 * 1024;
-
     explicit HttpClient(QObject *parent = nullptr);
-    ~HttpClient() override;
+    ~HttpClient() override;  // cancels what still runs
 
-    void Cancel();                          // ends any request; harmless when idle
-    void setProtocolHttp() {}               // plain HTTP is the only protocol
-    // Inactivity time-out of later requests (default 8 s); 0 or less restores the default,
-    // since a request without one could hold every waiting loop for ever.
-    void setRequestTimeout(int seconds);
-    void setRequestTimeoutMs(int ms);       // finer control for tests
-    int requestTimeoutMs() const;
-    void setMaxBodySize(qint64 bytes);      // default 32 MiB; 0 or less restores it
-    qint64 maxBodySize() const;
+    // Starts a GET at once. Never null; a transfer that cannot start finishes with
+    // ErrStartFailed from the event loop, like any other outcome.
+    HttpTransfer *get(const QString &url, const TransferOptions &options, HttpTransfer::Sink sink);
 
-    // Starts a GET without waiting. False (with an error set) when it cannot start.
-    bool Execute(const QString &url);
-    // True from Execute until the response headers have arrived (or the request ended).
-    bool StillExecuting() const;
-    // True until the request has completely ended and its body was read or discarded.
-    bool busy() const;
-    // Lets events run, sleeping, until StillExecuting() is false.
-    void waitForResponse();
-    // Lets events run, sleeping, until busy() is false.
-    void waitIdle();
-
-    // Body bytes that arrived and wait to be read (bounded by the read buffer).
-    qint64 bufferedBytes() const;
-
-    QString GetHeader(const QString &name) const;   // empty when absent; case-insensitive name
-    int statusCode() const;                          // 0 before headers / no response
-    // Next body bytes, at most maxBytes; waits (events run) for data. Empty at the end
-    // of the body, or on an error (then errorNumber() != 0).
-    QByteArray GetChunk(int maxBytes = 8192);
-    // Whole body of a GET, waiting for the end. On failure returns what arrived and sets
-    // the error; a non-2xx status sets ErrNotAMap.
-    QByteArray OpenURL(const QString &url);
-
-    int errorNumber() const;
-    QString errorDescription() const;
-    void clearError();
-
-Q_SIGNALS:
-    void activity();  // anything happened (headers, data, end), for observers of the client
+    int runningTransfers() const { return int(m_running.size()); }
 
 private:
-    enum class Phase { StatusLine, Headers, Body, Complete };
-    enum class Framing { None, Length, Chunked, Close };
-    enum class ChunkPart { Size, Data, DataEnd, Trailer };
+    friend class HttpTransfer;
+    friend struct CurlGlue;
+    void watch(int fd, int what);
+    void socketAction(int fd, int events);
+    void readDone();
 
-    void startHop();
-    void openConnection();
-    void sendRequest();
-    void dropConnection();
-    void onConnected(QTcpSocket *socket);
-    void onReadable(QTcpSocket *socket);
-    void onClosed(QTcpSocket *socket, QAbstractSocket::SocketError error);
-    void onTimer();
-    // Runs what the socket holds through the parser; true when something visible changed.
-    bool pump();
-    bool pumpIfRunning();
-    bool headLine(const QByteArray &line);
-    bool headEnd();
-    enum class Step { Progress, NeedMore, Stop };
-    Step bodyStep();
-    void endOfStream();
-    bool retryOnFreshConnection();
-    QByteArray takeBody(qint64 maxBytes);
-    qint64 pendingBody() const { return qint64(m_body.size()) - m_bodyPos; }
-    bool running() const { return m_started && !m_ended; }
-    void complete();
-    void failRequest(Error number, const QString &description);
-    void setError(Error number, const QString &description);
-    void notify();
-    // Runs events until done() holds or the request changes; false when it changed or
-    // the client went away.
-    bool waitUntil(const std::function<bool()> &done);
+    struct Watch {
+        QSocketNotifier *read = nullptr;
+        QSocketNotifier *write = nullptr;
+    };
 
-    int m_timeoutMs = DefaultTimeoutMs;
-    qint64 m_maxBodySize = DefaultMaxBodySize;
-
-    // The connection, kept between requests when the server allows it.
-    QTcpSocket *m_socket = nullptr;
-    QString m_connHost;
-    quint16 m_connPort = 0;
-    bool m_connected = false;      // the socket's connection is established
-    bool m_connReusable = false;   // idle, and the last answer on it was read whole
-    bool m_reused = false;         // this hop went out on a kept connection
-    bool m_retried = false;
-    bool m_gotBytes = false;       // the current hop received a byte of answer
-    bool m_peerClosed = false;
-    bool m_peerBroken = false;     // closed by an error rather than an orderly close
-    QString m_peerError;
-
+    void *m_multi;
     QTimer *m_timer;
-    QElapsedTimer m_lastActivity;  // the time-out counts from the last byte received
-    int m_inExecute = 0;           // activity() stays quiet while Execute sets things up
-
-    // The request.
-    quint64 m_serial = 0;          // counts requests, so a wait never spans two of them
-    bool m_started = false;        // a request was started (it may have ended since)
-    bool m_headersKnown = false;
-    bool m_ended = false;          // the network side is over
-    QUrl m_url;
-    QByteArray m_requestBytes;
-    int m_redirects = 0;
-    int m_status = 0;
-    QList<QPair<QByteArray, QByteArray>> m_headers;
-
-    // The answer of the current hop, while it is parsed.
-    Phase m_phase = Phase::StatusLine;
-    Framing m_framing = Framing::None;
-    ChunkPart m_chunkPart = ChunkPart::Size;
-    qint64 m_remaining = 0;        // of the Content-Length or of the current chunk
-    qint64 m_headBytes = 0;
-    bool m_keepAlive = false;
-    int m_hopStatus = 0;
-    QByteArray m_hopReason;
-    QList<QPair<QByteArray, QByteArray>> m_hopHeaders;
-
-    // Decoded body bytes not yet handed out: m_body from m_bodyPos on.
-    QByteArray m_body;
-    qsizetype m_bodyPos = 0;
-    qint64 m_bodyArrived = 0;      // decoded body bytes so far
-    qint64 m_bytesRead = 0;        // body bytes handed to the caller
-
-    int m_error = NoError;
-    QString m_errorText;
+    QHash<int, Watch> m_sockets;
+    QHash<void *, HttpTransfer *> m_running;  // by easy handle
+    int m_inAction = 0;
 };

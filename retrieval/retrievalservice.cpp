@@ -1,43 +1,18 @@
 #include "retrieval/retrievalservice.h"
 
 #include "shell/messages.h"
-#include "shell/textutil.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <cstdio>
-#include <algorithm>
 
 namespace {
 
-void letEventsRun()
-{
-    QCoreApplication::processEvents();
-}
-
-// Error number of a map that cannot be written, as the classic file layer numbers it.
-constexpr int FileErrorNumber = 75;
-
-// Puts a finished temporary file under its final name in one step (rename replaces
-// atomically). Returns the reason of a failure, empty on success.
-QString replaceFile(QTemporaryFile &temp, const QString &file)
-{
-    if (!temp.flush())
-        return temp.errorString();
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(file).constData()) != 0)
-        return qt_error_string(errno);
-    temp.setAutoRemove(false);
-    return {};
-}
-
 // Kinds in the order the maps of one step are fetched.
 constexpr int FetchOrder[] = {6, 1, 2, 3, 4, 5, 7};
+
+constexpr int MsgStepDone = 54;
+constexpr int MsgFailures = 81;
+constexpr int MsgCancelled = 85;
 
 } // namespace
 
@@ -45,140 +20,197 @@ RetrievalService::RetrievalService(const QString &cacheDir, const QStringList &h
     : QObject(parent), m_cacheDir(cacheDir), m_log(joinPath(cacheDir, QStringLiteral("log.txt")))
 {
     m_servers.hosts = hosts;
-    m_inet.setMaxBodySize(MaxMapBytes);
+    setTimeouts(NormalTimeoutSeconds * 1000, NormalLowSpeedSeconds);
+    connect(&m_queue, &FetchQueue::activity, this, &RetrievalService::updateActivity);
 }
 
-bool RetrievalService::Download(const QString &url, const QString &file)
+void RetrievalService::setDirect(bool direct)
 {
-    m_log.AddLog(QStringLiteral("Télécharge : ") + url + QStringLiteral(" to ") + file);
-    if (Downloading)
-        return true;
-    Downloading = true;
-
-    m_inet.waitIdle();
-    m_inet.clearError();
-    m_log.AddLog(QStringLiteral("Open URL : ") + url + QStringLiteral(" to ") + file);
-    if (!m_inet.Execute(url)) {
-        Downloading = false;
-        return false;
-    }
-    m_inet.waitForResponse();
-    const double announced = parseLenient(m_inet.GetHeader(QStringLiteral("Content-Length")));
-
-    // The body goes to a temporary file beside the map that replaces it only once complete.
-    // No forced flush to disk: a map lost to a power cut is simply fetched again, and the
-    // flush would cost more than the transfer itself.
-    QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
-    bool writeOk = m_inet.errorNumber() != 0 || out.open();  // an error page needs no file
-    Q_EMIT progressChanged(true, ProgressStartWidth / ProgressFrameWidth);
-
-    qint64 received = 0;
-    for (;;) {
-        letEventsRun();
-        const QByteArray chunk = m_inet.GetChunk(8192);
-        if (chunk.isEmpty())
-            break;
-        if (out.write(chunk) != chunk.size()) {
-            writeOk = false;
-            m_inet.Cancel();  // nothing more can be kept: stop the transfer
-            break;
-        }
-        received += chunk.size();
-        Q_EMIT progressChanged(true, std::min(1.0, double(received) / (announced + 50)));
-    }
-    m_log.AddLog(QStringLiteral("Après Open URL: ") + url + QStringLiteral(" to ") + file);
-
-    int errorNumber = m_inet.errorNumber();
-    QString errorText = m_inet.errorDescription();
-    // The client itself fails a body shorter than its Content-Length.
-    if (!writeOk) {
-        errorNumber = FileErrorNumber;
-        errorText = out.errorString();
-    } else if (!errorNumber) {
-        errorText = replaceFile(out, file);
-        if (!errorText.isEmpty())
-            errorNumber = FileErrorNumber;
-    }
-    if (errorNumber)  // the previous map, if any, stays as it was
-        m_log.AddLog(QStringLiteral("ERREUR : ") + errorText + QStringLiteral(" / ") + QString::number(errorNumber));
-    m_log.AddLog(QStringLiteral("Ecrit : ") + file);
-    Q_EMIT progressChanged(false, 0);
-
-    m_inet.waitIdle();
-    Downloading = false;
-    m_log.AddLog(QStringLiteral("Fin de téléchargement de ") + url);
-    return true;
+    TransferOptions options = m_queue.options();
+    options.direct = direct;
+    m_queue.setOptions(options);
 }
 
-void RetrievalService::GetNewModeles(int heure, int what)
+void RetrievalService::setTimeouts(int inactivityMs, int lowSpeedSeconds)
 {
-    m_log.AddLog(QStringLiteral("GetNewModeles : ") + QString::number(heure) + QStringLiteral(" carte : ")
-                 + QString::number(what));
+    TransferOptions options = m_queue.options();
+    options.timeoutMs = inactivityMs;
+    options.lowSpeedSeconds = lowSpeedSeconds;
+    m_queue.setOptions(options);
+}
+
+void RetrievalService::setLowBandwidth(bool on)
+{
+    // What runs was started with the other time-outs: it ends, as a cancelled transfer.
+    m_queue.cancelAll();
+    setTimeouts((on ? LowBandwidthTimeoutSeconds : NormalTimeoutSeconds) * 1000,
+                on ? LowBandwidthLowSpeedSeconds : NormalLowSpeedSeconds);
+}
+
+QString RetrievalService::failureText(int failures, const QString &lastError)
+{
+    return msg(MsgFailures).arg(failures).arg(lastError);
+}
+
+MapBatch *RetrievalService::makeBatch(QList<BatchGroup> groups, bool urgent)
+{
+    MapBatch::Context context;
+    context.queue = &m_queue;
+    context.log = &m_log;
+    context.held = [this] { return m_held; };
+    context.failureText = &RetrievalService::failureText;
+    context.doneText = msg(MsgStepDone);
+    auto *batch = new MapBatch(context, std::move(groups), urgent, this);
+    connect(batch, &MapBatch::statusText, this, &RetrievalService::statusText);
+    connect(batch, &MapBatch::finished, this, [this, batch] {
+        if (batch->wasCancelled())
+            Q_EMIT statusText(msg(MsgCancelled));
+        updateActivity();
+    });
+    m_jobs.append(batch);
+    return batch;
+}
+
+BatchGroup RetrievalService::stepGroup(int heure, int what) const
+{
+    BatchGroup group;
+    group.firstLine = QStringLiteral("GetNewModeles : ") + QString::number(heure) + QStringLiteral(" carte : ")
+                      + QString::number(what);
+    group.lastLine = QStringLiteral("Fin GetNewModels");
+    group.endStatus = true;
     for (int number : FetchOrder) {
         if (what != 0 && what != number)
             continue;
         const MapKind &kind = *kindByNumber(number);
-        Q_EMIT statusText(msg(kind.message) + QStringLiteral("'+") + QString::number(6ll * heure) + QStringLiteral("h'"));
-        Download(m_servers.NormalServer + forecastMapFile(kind, heure), cachePath(forecastCacheName(kind, heure)));
+        group.maps.append(BatchMap{m_servers.NormalServer + forecastMapFile(kind, heure),
+                                   cachePath(forecastCacheName(kind, heure)),
+                                   msg(kind.message) + QStringLiteral("'+") + QString::number(6ll * heure)
+                                       + QStringLiteral("h'")});
     }
-    m_log.AddLog(QStringLiteral("Fin GetNewModels"));
-    Q_EMIT statusText(msg(54));
+    return group;
 }
 
-void RetrievalService::ChercheModele()
+MapBatch *RetrievalService::GetNewModeles(int heure, int what, bool urgent)
 {
-    letEventsRun();
-    Q_EMIT statusText(msg(63));
-    letEventsRun();
-
-    Downloading = true;
-    m_inet.clearError();
-    m_inet.Cancel();
-    m_inet.setProtocolHttp();
-
-    const MapKind &probeKind = *kindByNumber(1);
-    QByteArray probe;
-    for (int attempt = 0;;) {
-        m_inet.clearError();
-        probe = m_inet.OpenURL(m_servers.NormalServer + forecastMapFile(probeKind, 0));
-        m_inet.waitIdle();
-        if (m_inet.errorNumber() == HttpClient::ErrNotAMap) {
-            // The server answered, but not with a map: keep the cache as it is.
-            Q_EMIT messageBox(msg(78), false);
-            Q_EMIT statusText(msg(78));
-            m_inet.clearError();
-            Downloading = false;
-            return;
-        }
-        // An empty answer is no probe map: it counts as a failed attempt, not as a new run
-        // that would empty the cache.
-        if (!probeFailed() && !probe.isEmpty())
-            break;
-        m_servers.SwitchNormalServer();
-        if (++attempt == 5) {
-            Q_EMIT messageBox(msg(64), false);
-            Q_EMIT statusText(msg(65));
-            Downloading = false;
-            return;
-        }
-    }
-    m_inet.clearError();
-    Downloading = false;
-
-    const QFileInfo cached(cachePath(forecastCacheName(probeKind, 0)));
-    if (!cached.exists() || cached.size() != probe.size()) {
-        deletePngFiles();
-        Q_EMIT statusText(msg(66));
-        letEventsRun();
-        GetNewModeles(0, 0);
-    }
-    letEventsRun();
-    Q_EMIT statusText(msg(67));
+    MapBatch *batch = makeBatch({stepGroup(heure, what)}, urgent);
+    batch->start();
+    return batch;
 }
 
-bool RetrievalService::probeFailed() const
+MapBatch *RetrievalService::fetchMaps(const QList<QPair<int, int>> &stepKinds)
 {
-    return m_inet.errorNumber() != 0;
+    QList<BatchGroup> groups;
+    for (const auto &[step, kind] : stepKinds)
+        groups.append(stepGroup(step, kind));
+    MapBatch *batch = makeBatch(groups, true);
+    batch->start();
+    return batch;
+}
+
+MapBatch *RetrievalService::fetchArchive(ArchiveLevel level, int year, int month, int day)
+{
+    BatchGroup group;
+    group.maps.append(BatchMap{m_servers.ArchiveServer + archiveMapPath(level, year, month, day),
+                               cachePath(archiveCacheName(level, year, month, day)), {}});
+    MapBatch *batch = makeBatch({group}, true);
+    batch->start();
+    return batch;
+}
+
+MapBatch *RetrievalService::downloadAll(int last)
+{
+    QList<BatchGroup> groups;
+    for (int s = 0; s <= last; ++s) {
+        for (int k = 1; k <= 7; ++k)
+            groups.append(stepGroup(s, k));
+    }
+    MapBatch *batch = makeBatch(groups, false);
+    trackRunJob(batch);
+    batch->start();
+    return batch;
+}
+
+MapBatch *RetrievalService::refreshStep(int heure)
+{
+    MapBatch *batch = makeBatch({stepGroup(heure, 0)}, false);
+    trackRunJob(batch);
+    batch->start();
+    return batch;
+}
+
+RunProbe *RetrievalService::ChercheModele()
+{
+    auto *probe = new RunProbe(*this);
+    m_jobs.append(probe);
+    connect(probe, &RunProbe::finished, this, &RetrievalService::updateActivity);
+    trackRunJob(probe);
+    probe->start();
+    return probe;
+}
+
+void RetrievalService::trackRunJob(QObject *job)
+{
+    m_runJob = job;
+    connect(job, &QObject::destroyed, this, [this] { Q_EMIT busyChanged(busy()); });
+    Q_EMIT busyChanged(true);
+    updateActivity();
+}
+
+bool RetrievalService::busy() const
+{
+    if (!m_runJob)
+        return false;
+    if (auto *batch = qobject_cast<MapBatch *>(m_runJob.data()))
+        return !batch->isFinished();
+    if (auto *probe = qobject_cast<RunProbe *>(m_runJob.data()))
+        return !probe->isFinished();
+    return false;
+}
+
+bool RetrievalService::active() const
+{
+    if (m_queue.running() || m_queue.waiting())
+        return true;
+    for (const QPointer<QObject> &job : m_jobs) {
+        if (auto *batch = qobject_cast<MapBatch *>(job.data()); batch && !batch->isFinished())
+            return true;
+        if (auto *probe = qobject_cast<RunProbe *>(job.data()); probe && !probe->isFinished())
+            return true;
+    }
+    return false;
+}
+
+void RetrievalService::cancelAll()
+{
+    const QList<QPointer<QObject>> jobs = m_jobs;
+    for (const QPointer<QObject> &job : jobs) {
+        if (auto *batch = qobject_cast<MapBatch *>(job.data()))
+            batch->cancel();
+        else if (auto *probe = qobject_cast<RunProbe *>(job.data()))
+            probe->cancel();
+    }
+    m_queue.cancelAll();
+}
+
+void RetrievalService::updateActivity()
+{
+    m_jobs.removeAll(nullptr);
+    // One bar for everything under way: bytes received over bytes expected, each map
+    // counting 50 bytes more than it announces so that a bar never looks finished early.
+    qint64 received = 0;
+    double expected = 0;
+    int running = 0;
+    for (const MapFetch *f : m_queue.runningFetches()) {
+        ++running;
+        received += f->received();
+        expected += double(qMax<qint64>(0, f->announced())) + 50;
+    }
+    Q_EMIT progressChanged(running > 0, running ? qBound(0.0, double(received) / expected, 1.0) : 0.0);
+    const bool now = active();
+    if (now != m_active) {
+        m_active = now;
+        Q_EMIT activeChanged(now);
+    }
 }
 
 void RetrievalService::deletePngFiles()
@@ -199,10 +231,4 @@ void RetrievalService::removeStrayTemporaryFiles()
         if (stray.match(name).hasMatch())
             dir.remove(name);
     }
-}
-
-void RetrievalService::setLowBandwidth(bool on)
-{
-    m_inet.Cancel();
-    m_inet.setRequestTimeout(on ? 60 : 8);
 }

@@ -1,57 +1,94 @@
 #pragma once
-// The retrieval service: one object for the life of the window. It owns the HTTP client
-// (Inet1), the Downloading guard, the server choice, the cache folder and the event log,
-// and reports to the window only through its signals.
+// The retrieval service: one object for the life of the window. It owns the transfers, the
+// server choice, the cache folder and the event log, starts the retrieval jobs and reports
+// to the window only through signals. Nothing in it waits: every job ends by a signal.
 #include "retrieval/catalogue.h"
-#include "retrieval/httpclient.h"
+#include "retrieval/fetchqueue.h"
+#include "retrieval/mapbatch.h"
+#include "retrieval/runprobe.h"
 #include "shell/eventlog.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class RetrievalService : public QObject {
     Q_OBJECT
 public:
-    // Width of the progress frame and the fill's starting width, in twips.
-    static constexpr double ProgressFrameWidth = 2355;
-    static constexpr double ProgressStartWidth = 10;
-    // Largest map body accepted: a broken server cannot fill the disk.
-    static constexpr qint64 MaxMapBytes = 32ll * 1024 * 1024;
+    static constexpr int NormalTimeoutSeconds = 8;
+    static constexpr int LowBandwidthTimeoutSeconds = 60;
+    static constexpr int NormalLowSpeedSeconds = 30;
+    static constexpr int LowBandwidthLowSpeedSeconds = 60;
 
     RetrievalService(const QString &cacheDir, const QStringList &hosts, QObject *parent = nullptr);
 
-    HttpClient *Inet1() { return &m_inet; }
     EventLog &log() { return m_log; }
     Servers &servers() { return m_servers; }
     const Servers &servers() const { return m_servers; }
+    FetchQueue &queue() { return m_queue; }
     QString cacheDir() const { return m_cacheDir; }
     QString cachePath(const QString &name) const { return joinPath(m_cacheDir, name); }
 
-    bool Downloading = false;  // a transfer, start-up or the newest-run probe is running
+    // Start-up holds transfers back until the newest-run probe is over: a map missing
+    // then is not fetched (its request is logged and refused).
+    void setHeld(bool held) { m_held = held; }
+    bool held() const { return m_held; }
+    // The built-in server on loopback is reached directly, never through a proxy.
+    void setDirect(bool direct);
+    // Low-bandwidth setting: cancels the transfers under way; time-outs of 60 s.
+    void setLowBandwidth(bool on);
+    // Time-outs in milliseconds and seconds, for tests that cannot wait 8 s.
+    void setTimeouts(int inactivityMs, int lowSpeedSeconds);
 
-    // Fetches url into file. The file is replaced only by a complete, successful body;
-    // false only when the request could not start.
-    bool Download(const QString &url, const QString &file);
-    // The maps of step heure: one kind (1..7) or all seven (0).
-    void GetNewModeles(int heure, int what = 0);
-    // Probes the map servers for a new run and fetches its first step when there is one.
-    void ChercheModele();
+    // The maps of step heure: one kind (1..7) or all seven (0). Urgent: the map the user
+    // waits for goes ahead of a running pass.
+    MapBatch *GetNewModeles(int heure, int what, bool urgent = false);
+    // Several maps, each as one GetNewModeles(step, kind), the user waiting for them.
+    MapBatch *fetchMaps(const QList<QPair<int, int>> &stepKinds);
+    // One archive map into the cache.
+    MapBatch *fetchArchive(ArchiveLevel level, int year, int month, int day);
+    // "Télécharger tout": every map of steps 0..last, one GetNewModeles per map;
+    // groupDone(i) follows map i = 7 * s + (k - 1).
+    MapBatch *downloadAll(int last);
+    // "Actualiser le run": the seven maps of one step again.
+    MapBatch *refreshStep(int heure);
+    // Newest-run detection; fetches step 0 of a new run.
+    RunProbe *ChercheModele();
+
+    // A run job (probe, refresh, download all) is under way: another one is refused.
+    bool busy() const;
+    // Anything is under way, run jobs and single maps alike.
+    bool active() const;
+    // Ends every job and transfer; the maps in the cache stay as they were.
+    void cancelAll();
+
     void deletePngFiles();             // every "*.png" of the cache folder
     void removeStrayTemporaryFiles();  // leftovers of a transfer cut short by a crash
-    // Low-bandwidth setting: cancels the transfer under way, time-out 60 s or 8 s.
-    void setLowBandwidth(bool on);
+
+    // The status line after maps failed: how many, and why the last one did.
+    static QString failureText(int failures, const QString &lastError);
 
 Q_SIGNALS:
-    void statusText(const QString &text);                 // Label3
-    void progressChanged(bool visible, double fraction);  // tour / tour2: fill width / frame width
+    void statusText(const QString &text);                 // the status line
+    void progressChanged(bool visible, double fraction);  // the transfers under way, 0..1
     void messageBox(const QString &text, bool information);
+    void activeChanged(bool active);
+    void busyChanged(bool busy);
 
 private:
-    bool probeFailed() const;
+    friend class RunProbe;
+    MapBatch *makeBatch(QList<BatchGroup> groups, bool urgent);
+    BatchGroup stepGroup(int heure, int what) const;
+    void trackRunJob(QObject *job);
+    void updateActivity();
 
     QString m_cacheDir;
-    HttpClient m_inet;
+    FetchQueue m_queue;
     EventLog m_log;
     Servers m_servers;
+    bool m_held = false;
+    QPointer<QObject> m_runJob;
+    QList<QPointer<QObject>> m_jobs;
+    bool m_active = false;
 };

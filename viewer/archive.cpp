@@ -26,18 +26,23 @@ QString shortDate(const QDate &date)
     return date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : QString();
 }
 
-void fetchArchive(Form1 &f, ArchiveLevel level, int year, int day, int month)
+MapBatch *fetchArchive(Form1 &f, ArchiveLevel level, int year, int day, int month)
 {
-    f.Label33->setText(msg(55) + QLatin1Char(' ') + shortDate(rollDate(year, month, day)));
-    // Download refuses while another transfer runs; the flag is then that transfer's,
-    // and clearing it would let a third one start on the busy client.
-    const bool busy = f.Downloading;
-    RetrievalService &service = *f.Service;
-    service.Download(service.servers().ArchiveServer + archiveMapPath(level, year, month, day),
-                     service.cachePath(archiveCacheName(level, year, month, day)));
-    f.Label33->setText(QStringLiteral("Fini"));
-    if (!busy)
-        f.Downloading = false;
+    QLabel *status = f.Label33;
+    status->setText(msg(55) + QLatin1Char(' ') + shortDate(rollDate(year, month, day)));
+    MapBatch *batch = f.Service->fetchArchive(level, year, month, day);
+    const QString file = f.Service->cachePath(archiveCacheName(level, year, month, day));
+    const auto report = [status, batch, file] {
+        const FetchOutcome *outcome = batch->outcomeFor(file);
+        // A day that could not be had says so, and why.
+        status->setText(!outcome || !outcome->error ? QStringLiteral("Fini")
+                                                     : msg(MsgArchiveFailed) + outcome->text);
+    };
+    if (batch->isFinished())
+        report();
+    else
+        QObject::connect(batch, &MapBatch::finished, status, report);
+    return batch;
 }
 
 } // namespace
@@ -81,12 +86,12 @@ void Form1::archiveAnimationTick()
     HScroll2->setValue(1);
 }
 
-void Form1::GetArchive500(int year, int day, int month)
+MapBatch *Form1::GetArchive500(int year, int day, int month)
 {
-    fetchArchive(*this, ArchiveLevel::P500, year, day, month);
+    return fetchArchive(*this, ArchiveLevel::P500, year, day, month);
 }
 
-void Form1::GetArchive850(int year, int day, int month)
+MapBatch *Form1::GetArchive850(int year, int day, int month)
 {
-    fetchArchive(*this, ArchiveLevel::P850, year, day, month);
+    return fetchArchive(*this, ArchiveLevel::P850, year, day, month);
 }

@@ -1,10 +1,12 @@
 // Form1: construction, signal wiring and the handlers that are a line or two.
 #include "viewer/form1.h"
 #include "viewer/hostchoice.h"
+#include "viewer/mapdisplay.h"
 #include "viewer/picturebox.h"
 
 #include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
+#include "shell/messages.h"
 #include "shell/settings.h"
 
 #include <QButtonGroup>
@@ -19,16 +21,15 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTimer>
+#include <QToolButton>
 
 Form1::Form1(const Form1Config &config, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
       Service(new RetrievalService(config.cacheDir, {}, this)),
-      Inet1(Service->Inet1()),
-      Downloading(Service->Downloading),
       m_config(config)
 {
     createControls();
@@ -104,14 +105,22 @@ void Form1::connectService()
         tour2->setVisible(visible);
         tour->setVisible(visible);
     });
-    connect(Service, &RetrievalService::messageBox, this, [this](const QString &text, bool information) {
-        if (m_config.unattended)
-            return;  // nobody to press OK
-        if (information)
-            QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
-        else
-            QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
-    });
+    connect(Service, &RetrievalService::messageBox, this, &Form1::showMessage);
+    connect(Service, &RetrievalService::activeChanged, stopButton, &QWidget::setVisible);
+    connect(stopButton, &QToolButton::clicked, Service, &RetrievalService::cancelAll);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Service, &RetrievalService::cancelAll);
+}
+
+// Not exec(): a job that reports a problem goes on while the box waits for its "OK".
+void Form1::showMessage(const QString &text, bool information)
+{
+    if (m_config.unattended)
+        return;  // nobody to press OK
+    auto *box = new QMessageBox(information ? QMessageBox::Information : QMessageBox::Warning, windowTitle(), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void Form1::setUpHosts()
@@ -124,6 +133,7 @@ void Form1::setUpHosts()
                                 m_demoServer->hostPort()};
         else
             m_demoServer.reset();
+        Service->setDirect(m_demoServer != nullptr);
     }
     Service->servers().hosts = hosts;
 }
@@ -178,7 +188,7 @@ void Form1::Check2_Click()
 
 void Form1::Combo1_Click()
 {
-    if (!Downloading)
+    if (!Service->held())
         RefreshPicture();
 }
 
@@ -189,10 +199,9 @@ void Form1::Command12_Click() { RefreshPicture(); }
 // One clock for both animations: the mode selected at the tick decides which advances.
 void Form1::Timer1_Timer()
 {
-    // A tick whose map is being fetched holds the next ones back until it returns.
-    if (m_ticking)
+    // A tick whose map is being fetched holds the next ones back until it arrives.
+    if (m_loading)
         return;
-    const QScopedValueRollback<bool> ticking(m_ticking, true);
     if (Option9->isChecked())
         archiveAnimationTick();
     else

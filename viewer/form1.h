@@ -1,9 +1,11 @@
 #pragma once
 // Form1, the main window: its controls under their design names, the viewer state and the
 // event handlers. Handlers stay small; the operations they call live with their subsystem.
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -17,11 +19,13 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class QToolButton;
 class DemoMapServer;
 class Form2;
-class HttpClient;
+class MapBatch;
 class PictureBox;
 class RetrievalService;
+struct MapSelection;
 
 struct Form1Config {
     QString cacheDir;        // map cache and log.txt
@@ -29,7 +33,7 @@ struct Form1Config {
     QStringList hosts;       // --hosts; empty: the saved hosts, else the demonstration server
     bool deleteAll = false;  // "deleteall" on the command line
     bool unattended = false; // never wait on a modal window (screenshots, tests)
-    bool endProcessOnClose = false;  // closing the window ends the process at once
+    bool endProcessOnClose = false;  // closing the window ends the application
 };
 
 class Form1 : public QWidget {
@@ -42,23 +46,23 @@ public:
     // True when no host was configured and the built-in demonstration server serves the maps.
     bool usesDemoServer() const;
 
-    // Start-up: runs once, after construction.
+    // Start-up: runs once, after construction. Its last steps follow the newest-run probe;
+    // startupFinished() says when they are done.
     void Form_Load();
+    bool startupDone() const { return m_startupDone; }
+    // The map display waits for the selected map to arrive.
+    bool isLoading() const { return m_loading; }
 
     // --- viewer state (twips where a position is meant) ---
     float Zoom = 1.0f;
     float OffsetX = -2900.0f;
     float OffsetY = -3060.0f;
     QString OldLoaded;
-    bool OK = false;
-    int refreshCount = 0;  // RefreshPicture calls so far: a call overtaken during a fetch stops
     float PlaceX = 0, PlaceY = 0;    // domain 1
     float PlaceX2 = 0, PlaceY2 = 0;  // domain 2
 
-    // --- retrieval: the HTTP client, the transfer guard, the servers, cache and log ---
+    // --- retrieval: the transfers, the servers, cache and log ---
     RetrievalService *Service;
-    HttpClient *Inet1;
-    bool &Downloading;  // the service's guard, under the window's name
 
     // --- controls, by design name ---
     PictureBox *Picture1, *Picture2, *Picture3, *Picture4, *Picture5;
@@ -81,6 +85,7 @@ public:
     QComboBox *Combo1, *Combo2, *Combo3;
     QFrame *tour;
     QWidget *tour2;
+    QToolButton *stopButton;  // cancels what runs (Échap does the same)
     QTimer *Timer1;
     QButtonGroup *KindGroup, *ModeGroup, *ArchiveKindGroup;
 
@@ -88,8 +93,8 @@ public:
     void RefreshPicture();
     void stepAnimationTick();     // Timer1 in current-run mode
     void archiveAnimationTick();  // Timer1 in archive mode
-    void GetArchive500(int year, int day, int month);
-    void GetArchive850(int year, int day, int month);
+    MapBatch *GetArchive500(int year, int day, int month);
+    MapBatch *GetArchive850(int year, int day, int month);
     void Calculer();       // Frame4: the chosen place at HScroll1's step
     void CalculeActual();  // Frame3: the chosen place at step 0
     Form2 *helpWindow();   // created at first use, lives as long as the window
@@ -130,6 +135,9 @@ public:
     void Form_Paint();
     void Form_Unload();
 
+Q_SIGNALS:
+    void startupFinished();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -142,11 +150,28 @@ private:
     void connectService();
     void setUpHosts();
     void showStartupHelp();      // the help window at start-up
+    void finishStartup();        // what follows the newest-run probe
+    void showStepCaptions();     // Label2, Label14, Frame4 for HScroll1's step
     void centreOnScreen();
+    void showMessage(const QString &text, bool information);
+    void computePanels(int step);
+
+    // The map display (mapdisplay.cpp).
+    void refreshPicture(bool retrying, const std::function<void()> &done);
+    void fetchSelectedMap(const MapSelection &selection, const std::function<void(bool cancelled)> &then);
+    void loadSelectedMap(int call, const MapSelection &selection, const QString &name, bool retrying,
+                         bool cancelled, const std::function<void()> &done);
+    void showSelectedMap(const MapSelection &selection);
+    void showLoadingNote(bool loading);
+    void showNote(const QString &text);
 
     Form1Config m_config;
     std::unique_ptr<DemoMapServer> m_demoServer;
     bool m_paintPending = false;
-    bool m_ticking = false;
+    bool m_loading = false;
+    bool m_startupDone = false;
+    int refreshCount = 0;  // display attempts so far: one overtaken by a newer one stops
+    int m_panelRequest = 0;
+    QPointer<MapBatch> m_downloadAll;
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
 };

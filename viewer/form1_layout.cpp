@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolButton>
 #include <type_traits>
 
 namespace {
@@ -232,6 +233,12 @@ void Form1::createControls()
     placeTwips(tour2, 4185, 285, 0, 210);  // only its width changes
     setBackground(tour2, QColor(255, 128, 128));  // &H008080FF
     tour2->hide();
+    // Beside the bar, like a browser's stop: shown while anything is fetched.
+    stopButton = control<QToolButton>(Frame6, "stopButton");
+    stopButton->setText(QStringLiteral("✕"));
+    stopButton->setAutoRaise(true);
+    stopButton->setGeometry(437, 16, 20, 20);
+    stopButton->hide();
 
     // Mode selection and archive browsing.
     Option8 = control<QRadioButton>(this, "Option8", QStringLiteral("Runs Actuels"), 26);

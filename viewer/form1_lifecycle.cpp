@@ -1,5 +1,6 @@
 // Form1's life: start-up, repaint and shutdown.
 #include "viewer/form1.h"
+#include "viewer/mapdisplay.h"
 #include "viewer/picturebox.h"
 
 #include "forecast/geometry.h"
@@ -21,13 +22,11 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QToolButton>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-constexpr int NormalTimeoutSeconds = 8;
 constexpr int FirstArchiveYear = 1956;
 constexpr int LastArchiveYear = 2005;
 
@@ -65,7 +64,7 @@ void Form1::Form_Load()
         Service->deletePngFiles();
     // A transfer cut short when the program last ended leaves its unfinished copy behind.
     Service->removeStrayTemporaryFiles();
-    Downloading = true;
+    Service->setHeld(true);
     log.StartLog();
 
     // Without a complete language file the built-in captions stay: translating from a
@@ -74,6 +73,7 @@ void Form1::Form_Load()
         TranslateForm(this);
     if (usesDemoServer())
         Label35->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
+    stopButton->setToolTip(msg(MsgStopTip));
 
     Service->servers().SwitchArchiveServer();
     Service->servers().SwitchNormalServer();
@@ -107,8 +107,7 @@ void Form1::Form_Load()
         : Check4->isChecked();
 
     log.AddLog(QStringLiteral("Initialise modem..."));
-    Inet1->Cancel();
-    Inet1->setRequestTimeout(NormalTimeoutSeconds);
+    Service->setLowBandwidth(false);
     Check2->setChecked(modem != 0);
     Check4->setChecked(rec);
 
@@ -123,7 +122,6 @@ void Form1::Form_Load()
 
     log.AddLog(QStringLiteral("affiche feuille principale"));
     show();
-    QCoreApplication::processEvents();
 
     log.AddLog(QStringLiteral("test affiche feuille help"));
     if (help == 0)
@@ -135,17 +133,27 @@ void Form1::Form_Load()
     RefreshPicture();
 
     log.AddLog(QStringLiteral("Cherche nouveau modèle..."));
-    Service->ChercheModele();
+    RunProbe *probe = Service->ChercheModele();
+    connect(probe, &RunProbe::finished, this, &Form1::finishStartup);
+}
+
+// Start-up after the probe: the step display, then the map drawn anew (fetched if it is
+// still missing). Each waits for the map it asked for.
+void Form1::finishStartup()
+{
+    EventLog &log = Service->log();
     log.AddLog(QStringLiteral("Fin Cherche nouveau modèle"));
-
     log.AddLog(QStringLiteral("Debut refresh picture"));
-    HScroll1_Change();
-    log.AddLog(QStringLiteral("Fin refresh picture"));
-
-    Downloading = false;
-    OldLoaded.clear();
-    RefreshPicture();
-    QCoreApplication::processEvents();
+    showStepCaptions();
+    refreshPicture(false, [this] {
+        Service->log().AddLog(QStringLiteral("Fin refresh picture"));
+        Service->setHeld(false);
+        OldLoaded.clear();
+        refreshPicture(false, [this] {
+            m_startupDone = true;
+            Q_EMIT startupFinished();
+        });
+    });
 }
 
 void Form1::showStartupHelp()
@@ -170,8 +178,8 @@ void Form1::showEvent(QShowEvent *event)
 
 void Form1::Form_Paint()
 {
-    QCoreApplication::processEvents();
-    if (!Downloading)
+    // A map on its way is shown when it arrives.
+    if (!Service->held() && !m_loading)
         RefreshPicture();
 }
 
@@ -179,13 +187,11 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
     event->accept();
-    if (m_config.endProcessOnClose) {
-        // End at once: no handler may run after this, not even one waiting under a
-        // transfer's event loop.
-        QSettings(QStringLiteral("Cartavent"), QStringLiteral("Cartavent")).sync();
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
+    if (m_helpWindow)
+        m_helpWindow->hide();
+    // The application ends normally: the cancelled transfers remove their temporary files.
+    if (m_config.endProcessOnClose)
+        QCoreApplication::quit();
 }
 
 void Form1::Form_Unload()
@@ -193,6 +199,6 @@ void Form1::Form_Unload()
     SavedSettings::writeText(QStringLiteral("dx"), decimalText(PlaceX));
     SavedSettings::writeText(QStringLiteral("dy"), decimalText(PlaceY));
     SavedSettings::writeText(QStringLiteral("num"), decimalText(parseLenient(Text1->text())));
-    Inet1->Cancel();
     Timer1->stop();
+    Service->cancelAll();
 }

@@ -7,6 +7,7 @@
 
 #include "retrieval/retrievalservice.h"
 #include "shell/imageloader.h"
+#include "shell/messages.h"
 #include "shell/textutil.h"
 
 #include <QComboBox>
@@ -24,22 +25,6 @@ constexpr double InnerMarkerHalf = 15;
 constexpr double LegendTop = 2060;
 constexpr double ForecastLegendLeft = 12050;
 constexpr double ArchiveLegendLeft = 12500;
-
-// Without a map, nothing of the last one may stay under the new caption.
-void showMissingMap(Form1 &form, bool missing)
-{
-    QLabel *label = form.Label36;
-    if (missing) {
-        label->setText(QStringLiteral("Pas d'image!"));
-        label->setAlignment(Qt::AlignCenter);
-        label->adjustSize();
-        QRect place = label->geometry();
-        place.moveCenter(form.Picture1->geometry().center());
-        label->setGeometry(place);
-        label->raise();
-    }
-    label->setVisible(missing);
-}
 
 // Black first: a pan would otherwise leave pieces of the last picture that the readout
 // would decode as weather.
@@ -124,6 +109,14 @@ MapSelection readSelection(const Form1 &form)
 
 void Form1::RefreshPicture()
 {
+    refreshPicture(false, {});
+}
+
+// One attempt to show the selection. A missing map is fetched and the attempt goes on when
+// its batch ends; an attempt overtaken meanwhile by a newer one ends without painting (its
+// map stays in the cache). `done` runs once the attempt has ended, painted or not.
+void Form1::refreshPicture(bool retrying, const std::function<void()> &done)
+{
     const int call = ++refreshCount;
     EventLog &log = Service->log();
     log.AddLog(QStringLiteral("Refresh Picture"));
@@ -131,7 +124,6 @@ void Form1::RefreshPicture()
     const MapSelection selection = readSelection(*this);
     const bool current = !selection.archive;
     const QString name = selectionCacheName(selection);
-    const QString path = Service->cachePath(name);
     if (current) {
         setWindowTitle(runCaption(QDateTime::currentDateTime()));
         log.AddLog(QStringLiteral("Fichier à afficher ") + name);
@@ -139,61 +131,134 @@ void Form1::RefreshPicture()
         setWindowTitle(archiveCaption(rollDate(selection.year, selection.month, selection.day)));
     }
 
-    // Fetches let events run: when another call starts meanwhile, it shows the newer
-    // selection and this one must not paint over it.
-    const auto fetch = [&]() {
-        if (current)
-            Service->GetNewModeles(selection.step, selection.kindNumber);
-        else if (selection.level == ArchiveLevel::P850)
-            GetArchive850(selection.year, selection.day, selection.month);
-        else
-            GetArchive500(selection.year, selection.day, selection.month);
-        return refreshCount == call;
-    };
-
-    if (name != OldLoaded) {
-        if (!QFileInfo(path).isFile()) {
-            log.AddLog(QStringLiteral("Image ") + name + QStringLiteral(" manquant. Cherche à la télécharger"));
-            if (!fetch())
-                return;
+    if (name == OldLoaded) {
+        showSelectedMap(selection);
+        if (done)
+            done();
+        return;
+    }
+    const auto load = [this, call, selection, name, retrying, done](bool cancelled) {
+        if (call != refreshCount) {
+            if (done)
+                done();
+            return;
         }
-        if (current)
-            log.AddLog(QStringLiteral("Essaye d'afficher : ") + name);
-        const LoadedPicture loaded = LoadPictureFile(path);
-        Picture3->setPicture(loaded.picture);
-        OldLoaded.clear();  // Picture3 no longer holds the map of that name
-        if (current)
-            log.AddLog(QStringLiteral("Fin d'essai"));
+        loadSelectedMap(call, selection, name, retrying, cancelled, done);
+    };
+    if (!QFileInfo(Service->cachePath(name)).isFile()) {
+        log.AddLog(QStringLiteral("Image ") + name + QStringLiteral(" manquant. Cherche à la télécharger"));
+        fetchSelectedMap(selection, load);
+        return;
+    }
+    load(false);
+}
 
-        if (loaded.error != 0 && !OK) {
-            if (current) {
-                log.AddLog(QStringLiteral("erreur ") + QString::number(loaded.error));
-                log.AddLog(QStringLiteral("Téléchargement de l'image ") + name);
-            }
-            OK = true;
-            if (!fetch()) {
-                OK = false;
+void Form1::fetchSelectedMap(const MapSelection &selection, const std::function<void(bool cancelled)> &then)
+{
+    MapBatch *batch = nullptr;
+    if (!selection.archive)
+        batch = Service->GetNewModeles(selection.step, selection.kindNumber, true);
+    else if (selection.level == ArchiveLevel::P850)
+        batch = GetArchive850(selection.year, selection.day, selection.month);
+    else
+        batch = GetArchive500(selection.year, selection.day, selection.month);
+    if (batch->isFinished()) {  // held back at start-up: nothing was fetched
+        showLoadingNote(Service->held());
+        then(false);
+        return;
+    }
+    showLoadingNote(true);
+    connect(batch, &MapBatch::finished, this, [batch, then] { then(batch->wasCancelled()); });
+}
+
+void Form1::loadSelectedMap(int call, const MapSelection &selection, const QString &name, bool retrying,
+                            bool cancelled, const std::function<void()> &done)
+{
+    EventLog &log = Service->log();
+    const bool current = !selection.archive;
+    if (current)
+        log.AddLog(QStringLiteral("Essaye d'afficher : ") + name);
+    const LoadedPicture loaded = LoadPictureFile(Service->cachePath(name));
+    Picture3->setPicture(loaded.picture);
+    OldLoaded.clear();  // Picture3 no longer holds the map of that name
+    if (current)
+        log.AddLog(QStringLiteral("Fin d'essai"));
+
+    const auto end = [this, selection, name, current, done] {
+        OldLoaded = name;  // also after a failure: the same name is not tried again
+        if (current)
+            Service->log().AddLog(QStringLiteral("Fin Oldloaded"));
+        showSelectedMap(selection);
+        if (done)
+            done();
+    };
+    // A map the user stopped is not fetched again behind his back.
+    if (loaded.error != 0 && !retrying && !cancelled) {
+        if (current) {
+            log.AddLog(QStringLiteral("erreur ") + QString::number(loaded.error));
+            log.AddLog(QStringLiteral("Téléchargement de l'image ") + name);
+        }
+        // The one retry: fetch again, then a whole new attempt, which this one waits for.
+        fetchSelectedMap(selection, [this, call, end, done](bool) {
+            if (call != refreshCount) {
+                if (done)
+                    done();
                 return;
             }
             const int retry = refreshCount + 1;
-            RefreshPicture();  // the one retry: it loads and paints; this call then ends as usual
-            if (refreshCount != retry)
-                return;  // a newer selection took over during the retry's fetch
-        } else if (loaded.error != 0 && current) {
-            log.AddLog(QStringLiteral(" Pas d'image !"));
-        }
-        OK = false;
-        OldLoaded = name;  // also after a failure: the same name is not tried again
-        if (current)
-            log.AddLog(QStringLiteral("Fin Oldloaded"));
+            refreshPicture(true, [this, retry, end, done] {
+                if (refreshCount == retry)
+                    end();
+                else if (done)
+                    done();
+            });
+        });
+        return;
     }
+    if (loaded.error != 0 && current)
+        log.AddLog(QStringLiteral(" Pas d'image !"));
+    end();
+}
 
+void Form1::showLoadingNote(bool loading)
+{
+    m_loading = loading;
+    if (!loading)
+        return;
+    // The previous map stays, dimmed, under the note: its colours no longer read as values.
+    Label34->hide();
+    Picture1->dim();
+    showNote(msg(MsgLoading));
+}
+
+void Form1::showNote(const QString &text)
+{
+    QLabel *label = Label36;
+    if (text.isEmpty()) {
+        label->hide();
+        return;
+    }
+    label->setText(text);
+    label->setAlignment(Qt::AlignCenter);
+    label->adjustSize();
+    QRect place = label->geometry();
+    place.moveCenter(Picture1->geometry().center());
+    label->setGeometry(place);
+    label->raise();
+    label->show();
+}
+
+void Form1::showSelectedMap(const MapSelection &selection)
+{
+    m_loading = false;
     const QImage map = Picture3->picture();
     // The value box read the picture as it was: a redrawn map makes its text stale.
     Label34->hide();
-    showMissingMap(*this, map.isNull());
+    // Without a map, nothing of the last one may stay under the notice. Held back at
+    // start-up, the map is still to come.
+    showNote(!map.isNull() ? QString() : Service->held() ? msg(MsgLoading) : QStringLiteral("Pas d'image!"));
     paintMap(*this, map);
-    if (current)
+    if (!selection.archive)
         drawPlaceMarker(*this);
     paintLegendStrip(*this, map, selection.archive);
 }

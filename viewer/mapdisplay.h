@@ -10,6 +10,11 @@
 
 class Form1;
 
+// Message numbers of the texts the window shows while retrieval runs.
+constexpr int MsgLoading = 80;       // over the map while it is fetched
+constexpr int MsgStopTip = 82;       // the control that cancels what runs
+constexpr int MsgArchiveFailed = 83; // an archive day that could not be fetched
+
 // The pixel that holds a position in twips.
 int twipsToPixel(double twips);
 

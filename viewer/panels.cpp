@@ -11,7 +11,7 @@
 
 namespace {
 
-void fillPanel(Form1 &form, const PanelTable &table, int step)
+PanelInputs panelInputs(const Form1 &form, int step)
 {
     PanelInputs inputs;
     inputs.cacheDir = form.Service->cacheDir();
@@ -21,13 +21,16 @@ void fillPanel(Form1 &form, const PanelTable &table, int step)
     inputs.PlaceY = form.PlaceY;
     inputs.PlaceX2 = form.PlaceX2;
     inputs.PlaceY2 = form.PlaceY2;
+    return inputs;
+}
 
-    RetrievalService *service = form.Service;
-    const FetchMap fetch = [service](int heure, int what) { service->GetNewModeles(heure, what); };
-
+// The maps are in the cache, or could not be had: nothing is fetched from here.
+void fillPanel(Form1 &form, const PanelTable &table, int step)
+{
     // Picture4 keeps the last map read, as the display's work picture.
     QImage work = form.Picture4->picture();
-    const PanelResult result = computePanel(table, inputs, form.OK, fetch, work);
+    bool retrying = false;
+    const PanelResult result = computePanel(table, panelInputs(form, step), retrying, {}, work);
     if (work.cacheKey() != form.Picture4->picture().cacheKey())
         form.Picture4->setPicture(work);
 
@@ -45,14 +48,43 @@ void fillPanel(Form1 &form, const PanelTable &table, int step)
 
 } // namespace
 
+// Both panels need their maps: the missing ones are fetched first, all together, and the
+// panels are filled once they have arrived (or could not be had).
 void Form1::Command3_Click()
 {
     for (PictureBox *box : {picto1, picto2}) {
         box->setPicture(QImage());
         box->setProperty("pictogram", QVariant());
     }
-    Calculer();
-    CalculeActual();
+    const int step = HScroll1->value();
+    QVector<MapNeed> needs = missingMaps(PanelTable::series(), panelInputs(*this, step));
+    for (const MapNeed &need : missingMaps(PanelTable::current(), panelInputs(*this, step))) {
+        if (!needs.contains(need))
+            needs.append(need);
+    }
+    const int request = ++m_panelRequest;
+    const auto fill = [this, request, step] {
+        if (request == m_panelRequest)  // a later press computes its own
+            computePanels(step);
+    };
+    if (needs.isEmpty()) {
+        fill();
+        return;
+    }
+    QList<QPair<int, int>> maps;
+    for (const MapNeed &need : std::as_const(needs))
+        maps.append({need.step, need.what});
+    MapBatch *batch = Service->fetchMaps(maps);
+    if (batch->isFinished())
+        fill();
+    else
+        connect(batch, &MapBatch::finished, this, fill);
+}
+
+void Form1::computePanels(int step)
+{
+    fillPanel(*this, PanelTable::series(), step);
+    fillPanel(*this, PanelTable::current(), 0);
     Frame3->show();
     Frame4->show();
 }

@@ -139,3 +139,11 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
     const QPointF pos = event->position() * TwipsPerPixel;
     Q_EMIT mouseReleased(event->button(), event->modifiers(), float(pos.x()), float(pos.y()));
 }
+
+void PictureBox::dim()
+{
+    ensureCanvas();
+    QPainter painter(&m_canvas);
+    painter.fillRect(m_canvas.rect(), QColor(0, 0, 0, 128));
+    update();
+}

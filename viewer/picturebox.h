@@ -42,6 +42,8 @@ public:
     void setPrintPosition(QPoint pixels) { m_printPos = pixels; }
     // Fills the canvas with the back colour and puts the print position home.
     void clearCanvas();
+    // Darkens what is drawn by half, so it reads as a picture in the background.
+    void dim();
 
     // Colour at a pixel as 0x00BBGGRR (red in the low byte), -1 outside the box.
     qint32 Point(int x, int y);

@@ -6,7 +6,6 @@
 #include "shell/messages.h"
 #include "shell/textutil.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -46,51 +45,49 @@ void Form1::Command1_Click()
     Service->deletePngFiles();
 }
 
+// A second run job would race the first one for the same maps.
+static bool refusedWhileBusy(RetrievalService *service)
+{
+    if (!service->busy() && !service->held())
+        return false;
+    Q_EMIT service->messageBox(msg(MsgBusy), true);
+    return true;
+}
+
 void Form1::Command2_Click()
 {
-    // The probe cancels the client and clears the guard when it ends: run in the middle
-    // of a transfer, it would cut that map short and let a second transfer start.
-    if (Downloading) {
-        Q_EMIT Service->messageBox(msg(MsgBusy), true);
-        return;
-    }
-    Service->ChercheModele();
+    if (!refusedWhileBusy(Service))
+        Service->ChercheModele();
 }
 
 void Form1::Command10_Click()
 {
-    Service->GetNewModeles(HScroll1->value(), 0);
+    if (!refusedWhileBusy(Service))
+        Service->refreshStep(HScroll1->value());
 }
 
 void Form1::Command15_Click()
 {
-    if (Command15->property(StateProperty).toString() == Running) {
+    if (m_downloadAll) {
         Command15->setProperty(StateProperty, StopAsked);
+        m_downloadAll->stop();  // the maps under way finish, the others are not fetched
         return;
     }
-    if (Downloading) {
-        // Through the service's channel, so it is shown like every other box.
-        Q_EMIT Service->messageBox(msg(MsgBusy), true);
+    if (refusedWhileBusy(Service))
         return;
-    }
     Command15->setProperty(StateProperty, Running);
 
     // A maximum refused by Text1_Change is not taken here either: the accepted one stays.
     const int last = boundedStep(parseLenient(Text1->text())).value_or(HScroll1->maximum());
+    m_downloadAll = Service->downloadAll(last);
     const QLocale locale;
-    for (int s = 0; s <= last; ++s) {
-        bool stop = false;
-        for (int k = 1; k <= 7 && !stop; ++k) {
-            Service->GetNewModeles(s, k);
-            Command15->setText(downloadAllCaption(s, k, last, locale));
-            QCoreApplication::processEvents();
-            stop = Command15->property(StateProperty).toString() == StopAsked;
-        }
-        if (stop)
-            break;
-    }
-    Command15->setText(msg(MsgAllDone));
-    Command15->setProperty(StateProperty, QString());
+    connect(m_downloadAll, &MapBatch::groupDone, this, [this, last, locale](int map) {
+        Command15->setText(downloadAllCaption(map / 7, map % 7 + 1, last, locale));
+    });
+    connect(m_downloadAll, &MapBatch::finished, this, [this] {
+        Command15->setText(msg(MsgAllDone));
+        Command15->setProperty(StateProperty, QString());
+    });
 }
 
 void Form1::Text1_Change()

@@ -9,11 +9,16 @@
 
 void Form1::HScroll1_Change()
 {
+    showStepCaptions();
+    RefreshPicture();
+}
+
+void Form1::showStepCaptions()
+{
     const int step = HScroll1->value();
     Label2->setText(stepHoursText(step));
     Label14->setText(stepDateText(QDateTime::currentDateTime(), step));
     Frame4->setTitle(stepFrameTitle(step));
-    RefreshPicture();
 }
 
 // While the thumb is dragged only the date follows it; the map loads on release.

@@ -1,0 +1,224 @@
+#include "retrieval/fetchqueue.h"
+
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+
+// --- MapFetch ---
+
+MapFetch::~MapFetch()
+{
+    delete m_transfer;
+    delete m_temp;  // removes an unfinished temporary file
+}
+
+qint64 MapFetch::received() const
+{
+    return m_transfer ? m_transfer->bytesReceived() : 0;
+}
+
+qint64 MapFetch::announced() const
+{
+    return m_transfer ? m_transfer->announcedLength() : -1;
+}
+
+bool MapFetch::write(const char *data, qsizetype size)
+{
+    // The temporary file is made with the first byte of a map: an error page gets none.
+    if (!m_temp) {
+        m_temp = new QTemporaryFile(m_file + QStringLiteral(".XXXXXX"));
+        if (!m_temp->open()) {
+            m_writeError = m_temp->errorString();
+            return false;
+        }
+    }
+    if (m_temp->write(data, size) != size) {
+        m_writeError = m_temp->errorString();
+        return false;
+    }
+    return true;
+}
+
+// Puts a complete body under the map's name in one step (rename replaces atomically).
+// No forced flush to disk: a map lost to a power cut is simply fetched again, and the
+// flush would cost more than the transfer itself.
+void MapFetch::end()
+{
+    int error = m_transfer ? m_transfer->errorNumber() : HttpClient::ErrCancelled;
+    QString text = m_transfer ? m_transfer->errorText() : QStringLiteral("Transfert annulé");
+    if (error == HttpClient::ErrSink) {
+        error = FileError;
+        text = m_writeError;
+    } else if (!error) {
+        if (!m_temp)
+            write(nullptr, 0);  // an empty map is still a file
+        if (m_writeError.isEmpty() && !m_temp->flush())
+            m_writeError = m_temp->errorString();
+        if (m_writeError.isEmpty()) {
+            m_temp->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+            if (std::rename(QFile::encodeName(m_temp->fileName()).constData(), QFile::encodeName(m_file).constData()) == 0)
+                m_temp->setAutoRemove(false);
+            else
+                m_writeError = qt_error_string(errno);
+        }
+        if (!m_writeError.isEmpty()) {
+            error = FileError;
+            text = m_writeError;
+        }
+    }
+    delete m_temp;  // whatever did not become the map goes
+    m_temp = nullptr;
+    m_outcome = FetchOutcome{error, error ? text : QString(), error != HttpClient::ErrStartFailed};
+    m_state = State::Done;
+}
+
+// --- FetchHandle ---
+
+FetchHandle::FetchHandle(FetchQueue *queue, MapFetch *fetch) : m_queue(queue), m_fetch(fetch)
+{
+    ++m_fetch->m_users;
+}
+
+FetchHandle::FetchHandle(FetchHandle &&other) noexcept : m_queue(other.m_queue), m_fetch(other.m_fetch)
+{
+    other.m_fetch = nullptr;
+}
+
+FetchHandle &FetchHandle::operator=(FetchHandle &&other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_queue = other.m_queue;
+        m_fetch = other.m_fetch;
+        other.m_fetch = nullptr;
+    }
+    return *this;
+}
+
+void FetchHandle::release()
+{
+    if (m_fetch && m_queue)
+        m_queue->release(m_fetch);
+    m_fetch = nullptr;
+}
+
+// --- FetchQueue ---
+
+FetchQueue::FetchQueue(QObject *parent) : QObject(parent) {}
+
+FetchQueue::~FetchQueue()
+{
+    qDeleteAll(m_waiting);
+    qDeleteAll(m_running);
+}
+
+int FetchQueue::running() const
+{
+    return int(m_running.size());
+}
+
+int FetchQueue::waiting() const
+{
+    return int(m_waiting.size());
+}
+
+FetchHandle FetchQueue::request(const QString &url, const QString &file, bool urgent)
+{
+    const auto sameFile = [&file](const MapFetch *f) { return f->file() == file; };
+    for (MapFetch *f : std::as_const(m_running)) {
+        if (sameFile(f))
+            return FetchHandle(this, f);
+    }
+    const auto firstLater = [this] {
+        return std::find_if(m_waiting.begin(), m_waiting.end(), [](const MapFetch *f) { return !f->m_urgent; });
+    };
+    for (qsizetype i = 0; i < m_waiting.size(); ++i) {
+        MapFetch *f = m_waiting.at(i);
+        if (!sameFile(f))
+            continue;
+        if (urgent && !f->m_urgent) {
+            m_waiting.removeAt(i);
+            f->m_urgent = true;
+            m_waiting.insert(firstLater(), f);
+        }
+        FetchHandle handle(this, f);
+        startNext();
+        return handle;
+    }
+    auto *f = new MapFetch(url, file);
+    f->m_urgent = urgent;
+    if (urgent)
+        m_waiting.insert(firstLater(), f);
+    else
+        m_waiting.append(f);
+    FetchHandle handle(this, f);
+    startNext();
+    return handle;
+}
+
+void FetchQueue::startNext()
+{
+    while (m_running.size() < MaxParallel && !m_waiting.isEmpty())
+        start(m_waiting.takeFirst());
+}
+
+void FetchQueue::start(MapFetch *fetch)
+{
+    fetch->m_state = MapFetch::State::Running;
+    m_running.append(fetch);
+    HttpTransfer *t = m_client.get(fetch->url(), m_options,
+                                   [fetch](const char *data, qsizetype size) { return fetch->write(data, size); });
+    fetch->m_transfer = t;
+    connect(t, &HttpTransfer::progress, fetch, [this, fetch] {
+        Q_EMIT fetch->progress();
+        Q_EMIT activity();
+    });
+    connect(t, &HttpTransfer::finished, this, [this, fetch] { onFinished(fetch); });
+    Q_EMIT activity();
+}
+
+void FetchQueue::onFinished(MapFetch *fetch)
+{
+    fetch->end();
+    m_running.removeOne(fetch);
+    startNext();
+    Q_EMIT fetch->finished();
+    Q_EMIT activity();
+    if (fetch->m_users == 0)
+        fetch->deleteLater();
+}
+
+void FetchQueue::release(MapFetch *fetch)
+{
+    if (--fetch->m_users > 0)
+        return;
+    switch (fetch->state()) {
+    case MapFetch::State::Waiting:
+        m_waiting.removeOne(fetch);
+        delete fetch;
+        break;
+    case MapFetch::State::Running:
+        fetch->m_transfer->cancel();  // deleted once it reports its end
+        break;
+    case MapFetch::State::Done:
+        fetch->deleteLater();
+        break;
+    }
+}
+
+void FetchQueue::cancelAll()
+{
+    const QList<MapFetch *> waiting = std::exchange(m_waiting, {});
+    for (MapFetch *f : waiting) {
+        f->end();  // no transfer: cancelled
+        Q_EMIT f->finished();
+        if (f->m_users == 0)
+            f->deleteLater();
+    }
+    for (MapFetch *f : std::as_const(m_running))
+        f->m_transfer->cancel();
+    Q_EMIT activity();
+}
