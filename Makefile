@@ -1,7 +1,7 @@
 # Two entry points: `make demo` builds and starts the viewer, `make test` builds and runs every test.
 BUILD ?= build
 JOBS ?= 2
-DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev cmake ninja-build g++ libgl-dev fonts-dejavu-core xvfb xauth curl
+DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev openssl cmake ninja-build g++ libgl-dev fonts-dejavu-core xvfb xauth curl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
