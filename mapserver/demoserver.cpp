@@ -19,6 +19,7 @@ DemoMapServer::~DemoMapServer()
 bool DemoMapServer::start(quint16 port)
 {
     stop();
+    m_state->connections.resetPeak();
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("cartavent-mapserver"));
     m_core = new ServerCore(*m_state);
@@ -88,6 +89,21 @@ QStringList DemoMapServer::requests() const
 void DemoMapServer::clearRequests()
 {
     m_state->requests.clear();
+}
+
+int DemoMapServer::openConnections() const
+{
+    return m_state->connections.open();
+}
+
+int DemoMapServer::peakConnections() const
+{
+    return m_state->connections.peak();
+}
+
+void DemoMapServer::resetPeakConnections()
+{
+    m_state->connections.resetPeak();
 }
 
 int DemoMapServer::runId() const

@@ -32,6 +32,11 @@ public:
     QStringList requests() const;        // paths requested, in order (thread-safe)
     void clearRequests();
 
+    // Client connections, each from accept to close (thread-safe).
+    int openConnections() const;         // open right now
+    int peakConnections() const;         // the most open at once since start or the last reset
+    void resetPeakConnections();         // the peak starts again from the connections open now
+
     int runId() const;                   // changes with the clock every six hours ...
     void newRun();                       // ... and on request: a new run changes the maps' bytes and sizes
 

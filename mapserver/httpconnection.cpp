@@ -10,11 +10,17 @@ HttpConnection::HttpConnection(QTcpSocket *socket, ServerState &state, QObject *
     , m_socket(socket)
     , m_state(state)
 {
+    m_state.connections.opened();
     m_socket->setParent(this);
     // Without it the last segment of every answer waits for the client's delayed ACK (~40 ms).
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::readRequests);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+}
+
+HttpConnection::~HttpConnection()
+{
+    m_state.connections.closed();
 }
 
 void HttpConnection::readRequests()

@@ -14,6 +14,7 @@ class HttpConnection : public QObject {
     Q_OBJECT
 public:
     HttpConnection(QTcpSocket *socket, ServerState &state, QObject *parent = nullptr);
+    ~HttpConnection() override;  // the connection is closed by now, or closes with it
 
 private:
     void readRequests();

@@ -17,3 +17,16 @@ void RequestLog::clear()
     QMutexLocker lock(&m_mutex);
     m_paths.clear();
 }
+
+void ConnectionCounter::opened()
+{
+    const int now = ++m_open;
+    int peak = m_peak.load();
+    while (now > peak && !m_peak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+void ConnectionCounter::closed()
+{
+    --m_open;
+}

@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QStringList>
+#include <atomic>
 
 class RequestLog {
 public:
@@ -17,8 +18,23 @@ private:
     QStringList m_paths;
 };
 
+// Written by the server thread, read by the owner's: atomics, no lock.
+class ConnectionCounter {
+public:
+    void opened();
+    void closed();
+    int open() const { return m_open.load(); }
+    int peak() const { return m_peak.load(); }
+    void resetPeak() { m_peak.store(m_open.load()); }
+
+private:
+    std::atomic<int> m_open{0};
+    std::atomic<int> m_peak{0};
+};
+
 struct ServerState {
     MapStore store;
     FaultTable faults;
     RequestLog requests;
+    ConnectionCounter connections;
 };

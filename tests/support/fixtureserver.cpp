@@ -6,41 +6,48 @@
 #include <algorithm>
 #include <memory>
 
-FixtureServer::FixtureServer()
+ScriptedServer::ScriptedServer(QTcpServer *listener, const QString &scheme)
+    : m_listener(listener)
+    , m_scheme(scheme)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            ++connections;
-            auto pending = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, pending] { onReadyRead(socket, *pending); });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        }
+    m_listener->setParent(this);
+    // Not newConnection: a TLS listener queues its sockets only once the handshake is done.
+    connect(m_listener, &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket *socket = m_listener->nextPendingConnection())
+            serve(socket);
     });
-    m_server.listen(QHostAddress::LocalHost, 0);
+    m_listener->listen(QHostAddress::LocalHost, 0);
 }
 
-QString FixtureServer::url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path); }
-
-int FixtureServer::openConnections() const
+QString ScriptedServer::url(const QString &path) const
 {
-    const QList<QTcpSocket *> sockets = m_server.findChildren<QTcpSocket *>();
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(m_listener->serverPort()).arg(path);
+}
+
+int ScriptedServer::openConnections() const
+{
+    const QList<QTcpSocket *> sockets = m_listener->findChildren<QTcpSocket *>();
     return int(std::count_if(sockets.begin(), sockets.end(), [](QTcpSocket *s) { return s->state() == QAbstractSocket::ConnectedState; }));
 }
 
-void FixtureServer::closeConnections()
+void ScriptedServer::closeConnections()
 {
-    for (QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
+    for (QTcpSocket *socket : m_listener->findChildren<QTcpSocket *>())
         socket->disconnectFromHost();
 }
 
-quint16 FixtureServer::unusedPort()
+void ScriptedServer::serve(QTcpSocket *socket)
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();  // closed again when probe goes
+    ++connections;
+    auto pending = std::make_shared<QByteArray>();
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, pending] { onReadyRead(socket, *pending); });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // A TLS client's request can arrive together with the end of the handshake, before readyRead is connected.
+    if (socket->bytesAvailable() > 0)
+        onReadyRead(socket, *pending);
 }
 
-void FixtureServer::onReadyRead(QTcpSocket *socket, QByteArray &pending)
+void ScriptedServer::onReadyRead(QTcpSocket *socket, QByteArray &pending)
 {
     pending += socket->readAll();
     const qsizetype end = pending.indexOf("\r\n\r\n");
@@ -63,7 +70,7 @@ void FixtureServer::onReadyRead(QTcpSocket *socket, QByteArray &pending)
     writeBody(socket, response.body, response);
 }
 
-void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, const FixtureResponse &response)
+void ScriptedServer::writeBody(QTcpSocket *socket, const QByteArray &body, const FixtureResponse &response)
 {
     if (response.pieceSize > 0 && body.size() > response.pieceSize) {
         socket->write(body.left(response.pieceSize));
@@ -74,4 +81,16 @@ void FixtureServer::writeBody(QTcpSocket *socket, const QByteArray &body, const 
     socket->write(body);
     if (!response.keepAlive)
         socket->disconnectFromHost();  // flushes what is written, then closes
+}
+
+FixtureServer::FixtureServer()
+    : ScriptedServer(new QTcpServer, QStringLiteral("http"))
+{
+}
+
+quint16 FixtureServer::unusedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();  // closed again when probe goes
 }

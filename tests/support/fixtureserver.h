@@ -19,22 +19,34 @@ struct FixtureResponse {
     bool keepAlive = false;      // otherwise "Connection: close" and one request per connection
 };
 
-class FixtureServer : public QObject {
+// The scripted answering shared by the plain and the TLS fixture servers; the listener
+// decides the transport, the script only sees a QTcpSocket.
+class ScriptedServer : public QObject {
 public:
-    FixtureServer();  // listens at once on a free port
-
-    QString url(const QString &path) const;  // "http://127.0.0.1:port" + path
+    QString url(const QString &path) const;  // scheme://127.0.0.1:port + path
     int openConnections() const;  // the client closing its side counts as closed
     void closeConnections();      // hangs up every connection, as an idle server does
-    static quint16 unusedPort();  // where nothing listens
 
     QHash<QString, FixtureResponse> responses;  // by path; other paths get 404
     QStringList paths;                          // requested, in order
-    int connections = 0;                        // accepted so far
+    int connections = 0;                        // accepted so far (TLS: after the handshake)
+
+protected:
+    // Takes ownership of listener and listens at once on a free port.
+    ScriptedServer(QTcpServer *listener, const QString &scheme);
 
 private:
+    void serve(QTcpSocket *socket);
     void onReadyRead(QTcpSocket *socket, QByteArray &pending);
     void writeBody(QTcpSocket *socket, const QByteArray &body, const FixtureResponse &response);
 
-    QTcpServer m_server;
+    QTcpServer *m_listener;
+    QString m_scheme;
+};
+
+class FixtureServer : public ScriptedServer {
+public:
+    FixtureServer();  // listens at once on a free port
+
+    static quint16 unusedPort();  // where nothing listens
 };
