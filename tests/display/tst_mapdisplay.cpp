@@ -1,5 +1,6 @@
 // The map display, the step bar and the address copy of a real window against the
 // demonstration server, and the captions and picture guard behind them.
+#include "tests/support/fixtureserver.h"
 #include "tests/support/formharness.h"
 #include "tests/support/logreader.h"
 #include "viewer/picturebox.h"
@@ -8,6 +9,7 @@
 #include "shell/commandline.h"
 #include "shell/imageloader.h"
 #include "viewer/displaytext.h"
+#include "viewer/mapdisplay.h"
 
 #include <QtWidgets>
 #include <cmath>
@@ -125,7 +127,7 @@ private Q_SLOTS:
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
 
         form = h.makeForm(config, false);
-        form->Form_Load();
+        FormHarness::startUp(*form);
         QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn065.gif")});  // the probe only
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
     }
@@ -163,6 +165,7 @@ private Q_SLOTS:
     {
         auto form = startedForm(h.config());
         form->HScroll1->setValue(2);
+        QVERIFY(h.settle(*form));
         QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn185.gif")});
         verifyShows(*form, QStringLiteral("temp2.png"), 24);
 
@@ -171,6 +174,7 @@ private Q_SLOTS:
         // The clock may pass a slot boundary meanwhile.
         const QString dateBefore = stepDateText(QDateTime::currentDateTime(), 3);
         form->HScroll1->setValue(3);
+        QVERIFY(h.settle(*form));
         QCOMPARE(h.server.requests(), QStringList(3, QStringLiteral("/wz/pics/Rtavn245.gif")));
         QVERIFY(log().contains(QStringLiteral(" Pas d'image !")));
         QVERIFY(form->Label36->isVisible());
@@ -187,12 +191,16 @@ private Q_SLOTS:
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
         QCOMPARE(form->Label2->text(), QStringLiteral("0h"));
 
-        // A tick whose map is being fetched holds the next tick back.
+        // A tick whose map is being fetched holds the next ticks back until it arrives.
         QFile::remove(h.cachePath(QStringLiteral("temp1.png")));
-        h.server.setFault(QStringLiteral("*Rtavn125.gif"), Fault{.delayMs = 500});
-        QTimer::singleShot(100, form.get(), [&form] { form->Timer1_Timer(); });
+        h.server.setFault(QStringLiteral("*Rtavn125.gif"), Fault{.delayMs = 300});
+        form->Timer1_Timer();
+        QVERIFY(form->isLoading());
+        QCOMPARE(form->Label36->text(), msg(MsgLoading));
         form->Timer1_Timer();
         QCOMPARE(form->HScroll1->value(), 1);
+        QVERIFY(h.settle(*form));
+        verifyShows(*form, QStringLiteral("temp1.png"), 24);
         form->HScroll1->setValue(0);
 
         // The animation wraps at the maximum; in archive mode it moves the days instead.
@@ -204,6 +212,59 @@ private Q_SLOTS:
         form->Option9->setChecked(true);
         form->Timer1_Timer();
         QCOMPARE(form->HScroll1->value(), 0);
+    }
+
+    // The newest request wins: a map chosen while another is fetched is the one shown, as
+    // soon as it arrives; the earlier one still goes into the cache.
+    void newestSelectionWins()
+    {
+        auto form = startedForm(h.config());
+        h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 300});
+        QStringList notes;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, form.get(), [&] {
+            if (form->Label36->isVisible() && !notes.contains(form->Label36->text()))
+                notes << form->Label36->text();
+        });
+        watch.start(5);
+        form->HScroll1->setValue(1);     // the step arrow ...
+        form->Option3->setChecked(true); // ... and at once "Précipitation"
+        QVERIFY(form->isLoading());
+        QVERIFY(h.settle(*form));
+        watch.stop();
+        QCOMPARE(form->OldLoaded, QStringLiteral("prec1.png"));
+        verifyShows(*form, QStringLiteral("prec1.png"), 24);
+        QVERIFY(QFile::exists(h.cachePath(QStringLiteral("temp1.png"))));
+        QCOMPARE(notes, QStringList{msg(MsgLoading)});  // never "Pas d'image!"
+    }
+
+    // Closing the window during a transfer saves the settings and leaves no partial file.
+    void closeDuringTransfer()
+    {
+        FixtureServer slow;
+        const QByteArray map = h.server.mapBytes(FormHarness::mapPath("temp", 0));
+        slow.responses[FormHarness::mapPath("temp", 0)] = FixtureResponse{.body = map, .keepAlive = true};
+        slow.responses[FormHarness::mapPath("temp", 1)] = FixtureResponse{.body = map, .pieceSize = 500, .pieceDelayMs = 200, .keepAlive = true};
+        Form1Config config = h.config();
+        config.hosts = QStringList(3, slow.url(QString()).mid(7));
+        for (const MapKind &kind : mapKinds())
+            h.cacheMap(kind, 0);
+        auto form = h.makeForm(config);
+        form->PlaceX = 1234;
+        form->Text1->setText(QStringLiteral("12"));
+        form->HScroll1->setValue(1);
+        // Part of the map has arrived (its unfinished copy may have no name yet).
+        const auto arriving = [&] {
+            const QList<MapFetch *> &running = form->Service->queue().runningFetches();
+            return !running.isEmpty() && running.first()->received() > 0;
+        };
+        QTRY_VERIFY(arriving());
+
+        form->close();
+        QCOMPARE(SavedSettings::readNumber(QStringLiteral("dx"), 0), 1234.0);
+        QCOMPARE(SavedSettings::readNumber(QStringLiteral("num"), 0), 12.0);
+        form.reset();
+        QCOMPARE(QDir(h.cache->path()).entryList({QStringLiteral("temp1*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
     void markerFrame_data()

@@ -5,6 +5,8 @@
 #include "forecast/geometry.h"
 #include "tests/support/formharness.h"
 
+#include <QSignalSpy>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -108,37 +110,44 @@ private Q_SLOTS:
         auto form = m_h.makeForm();
         form->Option9->setChecked(true);
         form->Combo1->setCurrentText(year);
+        QVERIFY(m_h.settle(*form));
         m_h.server.clearRequests();
         form->HScroll2->setValue(value);
-        if (tick)
+        if (tick) {
+            QVERIFY(m_h.settle(*form));  // a tick waits for the day being fetched
             form->Timer1_Timer();
+        }
         QCOMPARE(form->Label32->text(), QLocale::system().toString(date, QLocale::LongFormat));
         QCOMPARE(form->Combo1->currentText(), QString::number(date.year()));
         QCOMPARE(form->Combo2->currentText(), QString::number(date.month()));
         QCOMPARE(form->Combo3->currentText(), QString::number(date.day()));
         // The day is set before the month, whose change redraws: no map of a half-set date.
+        QVERIFY(m_h.settle(*form));
         const QString wanted = date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".gif");
         for (const QString &path : m_h.server.requests())
             QVERIFY2(tick || path.endsWith(wanted), qPrintable(path));
     }
 
+    // One archive day into the cache; a day that cannot be had says so instead of "Fini".
     void archiveFetch()
     {
         auto form = m_h.makeForm();
         QCOMPARE(form->Service->servers().ArchiveServer, form->Service->servers().archiveServerBase(2));
-        form->GetArchive850(1990, 1, 3);
+        QSignalSpy done(form->GetArchive850(1990, 1, 3), &MapBatch::finished);
+        QVERIFY(done.wait());
         const QString path = QStringLiteral("/archive/ra/1990/Rrea00219900301.gif");
         QCOMPARE(m_h.server.requests(), QStringList{path});
         QFile file(m_h.cachePath(QStringLiteral("p850a19900301.gif")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), m_h.server.mapBytes(path));
+        QCOMPARE(form->Label33->text(), QStringLiteral("Fini"));
 
-        // Refused while another transfer runs: the flag stays set and nothing is asked for.
-        m_h.server.clearRequests();
-        form->Downloading = true;
-        form->GetArchive500(1990, 1, 3);
-        QVERIFY(form->Downloading);
-        QVERIFY(m_h.server.requests().isEmpty());
+        m_h.server.setFault(QStringLiteral("*Rrea00119900302.gif"), Fault{.status = 404});
+        QSignalSpy failed(form->GetArchive500(1990, 2, 3), &MapBatch::finished);
+        QVERIFY(failed.wait());
+        QVERIFY2(form->Label33->text().startsWith(msg(83)) && form->Label33->text().contains(QStringLiteral("404")),
+                 qPrintable(form->Label33->text()));
+        QVERIFY(!QFile::exists(m_h.cachePath(QStringLiteral("p500a19900302.gif"))));
     }
 
 private:

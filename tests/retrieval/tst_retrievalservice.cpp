@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSet>
 #include <QTimer>
 #include <memory>
 
@@ -46,12 +47,23 @@ class TestRetrievalService : public QObject {
     QStringList log() const { return readLogMessages(cache("log.txt")); }
 
     // A service on map server 2 and archive server 2, as after start-up.
-    void makeService(const QStringList &hosts)
+    void makeService(const QStringList &hosts, const QString &folder = {})
     {
-        m_service = std::make_unique<RetrievalService>(m_dir->path(), hosts);
+        m_service = std::make_unique<RetrievalService>(folder.isEmpty() ? m_dir->path() : folder, hosts);
         m_service->servers().SwitchArchiveServer();
         m_service->servers().SwitchNormalServer();
+        m_service->log().setFilePath(cache("log.txt"));
         m_service->log().StartLog();
+    }
+
+    // Waits for a job's end; false when it did not end in time.
+    template <typename Job>
+    static bool finishes(Job *job)
+    {
+        if (job->isFinished())
+            return true;
+        QSignalSpy spy(job, &Job::finished);
+        return spy.wait(20000);
     }
 
 private Q_SLOTS:
@@ -59,6 +71,7 @@ private Q_SLOTS:
     {
         for (int n = 0; n <= 100; ++n)
             Messages::set(n, QStringLiteral("m%1").arg(n));
+        Messages::set(81, QStringLiteral("%1 failed: %2"));
     }
 
     void init()
@@ -87,8 +100,9 @@ private Q_SLOTS:
         QFETCH(QStringList, paths);
         QFETCH(QStringList, files);
         QSignalSpy status(m_service.get(), &RetrievalService::statusText);
-        m_service->GetNewModeles(step, what);
-        QCOMPARE(m_server->requests(), paths);
+        QVERIFY(finishes(m_service->GetNewModeles(step, what)));
+        const QStringList asked = m_server->requests();
+        QCOMPARE(QSet<QString>(asked.begin(), asked.end()), QSet<QString>(paths.begin(), paths.end()));
         for (int i = 0; i < files.size(); ++i)
             QCOMPARE(readFile(cache(files[i])), m_server->mapBytes(paths[i]));
         const QStringList lines = log();
@@ -98,7 +112,31 @@ private Q_SLOTS:
         QCOMPARE(status.last().first().toString(), QStringLiteral("m54"));
     }
 
-    // Whatever goes wrong, the map already in the cache stays as it was and nothing partial remains.
+    // Maps that end out of order are still reported in fetch order, each whole.
+    void orderedReport()
+    {
+        m_server->setFault("*Rtavn061.gif", Fault{.delayMs = 300});  // the first of the step
+        QSignalSpy status(m_service.get(), &RetrievalService::statusText);
+        QVERIFY(finishes(m_service->GetNewModeles(0, 0)));
+        const QStringList lines = log();
+        QStringList files;
+        for (const QString &line : lines) {
+            if (line.startsWith("Ecrit : "))
+                files << line.section('/', -1);
+        }
+        QCOMPARE(files, (QStringList{"p5000.png", "temp0.png", "prec0.png", "nebu0.png", "p8500.png", "orag0.png", "vent0.png"}));
+        for (int i = 0; i < 7; ++i) {
+            const qsizetype at = 1 + 5 * i;
+            QVERIFY(lines.at(at).startsWith("Télécharge : ") && lines.at(at + 1).startsWith("Open URL : ")
+                    && lines.at(at + 2).startsWith("Après Open URL: ") && lines.at(at + 4).startsWith("Fin de téléchargement"));
+        }
+        // The status names each map in its turn, the first one first.
+        QCOMPARE(status.first().first().toString(), QStringLiteral("m47'+0h'"));
+        QCOMPARE(status.size(), 8);
+    }
+
+    // Whatever goes wrong, the map already in the cache stays as it was, nothing partial
+    // remains, and the status line says that the map failed, never that all went well.
     void download_data()
     {
         QTest::addColumn<Fault>("fault");
@@ -119,41 +157,48 @@ private Q_SLOTS:
         const QString file = cache("temp0.png");
         writeFile(file, "previous map");
         m_server->setFault("*Rtavn065.gif", fault);
-        m_service->Inet1()->setRequestTimeoutMs(1000);
+        m_service->setTimeouts(1000, 30);
         if (fault.delayMs)
             QTimer::singleShot(200, m_service.get(), [this] { m_service->setLowBandwidth(true); });
 
         QSignalSpy progress(m_service.get(), &RetrievalService::progressChanged);
-        m_service->Download(m_service->servers().NormalServer + "Rtavn065.gif", file);
+        QSignalSpy status(m_service.get(), &RetrievalService::statusText);
+        QVERIFY(finishes(m_service->GetNewModeles(0, 1)));
         for (const QList<QVariant> &p : progress)  // without Content-Length the raw width runs far past the frame
             QVERIFY(p.at(1).toDouble() <= 1.0);
-        QVERIFY(progress.isEmpty() || !progress.last().at(0).toBool());
+        QVERIFY(!progress.isEmpty() && !progress.last().at(0).toBool());
         const QStringList errors = log().filter("ERREUR : ");
         QCOMPARE(readFile(file), error ? QByteArray("previous map") : m_server->mapBytes(stepZeroPaths[1]));
         QCOMPARE(errors.size(), error ? 1 : 0);
-        if (error)
+        if (error) {
             QVERIFY2(errors.first().endsWith(QStringLiteral(" / %1").arg(error)), qPrintable(errors.first()));
+            QVERIFY2(status.last().first().toString().startsWith("1 failed: "), qPrintable(status.last().first().toString()));
+        } else {
+            QCOMPARE(status.last().first().toString(), QStringLiteral("m54"));
+        }
         QCOMPARE(cacheFiles(), (QStringList{"log.txt", "temp0.png"}));  // no temporary file left
-        QVERIFY(!m_service->Downloading);
+        QVERIFY(!m_service->active());
     }
 
     // A map that cannot be written is an error like any other, not "written".
     void unwritableTarget()
     {
-        m_service->Download(m_service->servers().NormalServer + "Rtavn065.gif", cache("no-such-folder/temp0.png"));
+        makeService({m_server->hostPort(), m_server->hostPort(), m_server->hostPort()}, cache("no-such-folder"));
+        QVERIFY(finishes(m_service->fetchArchive(ArchiveLevel::P500, 1990, 3, 15)));
         const QStringList errors = log().filter("ERREUR : ");
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().endsWith(" / 75"), qPrintable(errors.first()));
-        QVERIFY(!m_service->Downloading);
     }
 
-    void refusedWhileBusy()
+    // Held at start-up: the request is logged and refused, nothing is asked for.
+    void heldAtStartUp()
     {
-        m_service->Downloading = true;
-        m_service->Download(m_service->servers().NormalServer + "Rtavn065.gif", cache("temp0.png"));
-        QCOMPARE(log().size(), 1);
+        m_service->setHeld(true);
+        QVERIFY(m_service->GetNewModeles(0, 1)->isFinished());
+        QCOMPARE(log(), (QStringList{"GetNewModeles : 0 carte : 1",
+                                     "Télécharge : " + m_service->servers().NormalServer + "Rtavn065.gif to " + cache("temp0.png"),
+                                     "Fin GetNewModels"}));
         QVERIFY(m_server->requests().isEmpty());
-        QVERIFY(m_service->Downloading);
     }
 
     void cacheCleanup()
@@ -171,15 +216,23 @@ private Q_SLOTS:
         // First start with an empty cache, map server 2 refusing: the probe on server 3, then step 0 there.
         makeService({m_server->hostPort(), QStringLiteral("127.0.0.1:%1").arg(FixtureServer::unusedPort()),
                      m_server->hostPort()});
-        m_service->ChercheModele();
+        QSignalSpy status(m_service.get(), &RetrievalService::statusText);
+        m_service->setHeld(true);
+        QVERIFY(finishes(m_service->ChercheModele()));
+        QVERIFY(!m_service->held());  // the probe is over: transfers may start
         QCOMPARE(m_service->servers().iNS, 3);
         const QStringList paths = QStringList(stepZeroPaths).replaceInStrings("/wz/pics/", "/pics/");
-        QCOMPARE(m_server->requests(), QStringList{paths[1]} + paths);
+        const QStringList asked = m_server->requests();
+        QCOMPARE(asked.first(), paths[1]);
+        QCOMPARE(QSet<QString>(asked.begin() + 1, asked.end()), QSet<QString>(paths.begin(), paths.end()));
         QCOMPARE(cacheFiles("*.png").size(), 7);
+        // The status named each server it tried.
+        QVERIFY(status.contains(QList<QVariant>{QStringLiteral("m84") + m_server->hostPort()}));
+        QCOMPARE(status.last().first().toString(), QStringLiteral("m67"));
 
         // The same run again: only the probe.
         m_server->clearRequests();
-        m_service->ChercheModele();
+        QVERIFY(finishes(m_service->ChercheModele()));
         QCOMPARE(m_server->requests(), QStringList{paths[1]});
 
         // A new run empties the cache of its maps and fetches step 0.
@@ -187,7 +240,7 @@ private Q_SLOTS:
         writeFile(cache("p500a19900315.gif"), "archive");
         m_server->newRun();
         m_server->clearRequests();
-        m_service->ChercheModele();
+        QVERIFY(finishes(m_service->ChercheModele()));
         QCOMPARE(m_server->requests().size(), 8);
         QCOMPARE(cacheFiles(), (QStringList{"log.txt", "nebu0.png", "orag0.png", "p5000.png", "p500a19900315.gif",
                                             "p8500.png", "prec0.png", "temp0.png", "vent0.png"}));
@@ -197,7 +250,7 @@ private Q_SLOTS:
         m_server->setFault("*Rtavn065.gif", Fault{.status = 404});
         m_server->clearRequests();
         QSignalSpy boxes(m_service.get(), &RetrievalService::messageBox);
-        m_service->ChercheModele();
+        QVERIFY(finishes(m_service->ChercheModele()));
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.first().first().toString(), QStringLiteral("m78"));
         QCOMPARE(m_server->requests().size(), 1);
@@ -208,14 +261,13 @@ private Q_SLOTS:
     {
         DemoMapServer one, two, three;
         QVERIFY(one.start() && two.start() && three.start());
-        // Silent servers: each attempt is one request (a closed connection would be retried).
         for (DemoMapServer *s : {&one, &two, &three})
             s->setFault("*", Fault{.hang = true});
         makeService({one.hostPort(), two.hostPort(), three.hostPort()});
-        m_service->Inet1()->setRequestTimeoutMs(200);
+        m_service->setTimeouts(200, 30);
         writeFile(cache("temp0.png"), "cached");
         QSignalSpy boxes(m_service.get(), &RetrievalService::messageBox);
-        m_service->ChercheModele();
+        QVERIFY(finishes(m_service->ChercheModele()));
         // Servers 2, 3, 1, 2, 3: five attempts, then the program stays on server 1.
         QCOMPARE(QList<qsizetype>({one.requests().size(), two.requests().size(), three.requests().size()}),
                  QList<qsizetype>({1, 2, 2}));
@@ -223,6 +275,21 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.first().first().toString(), QStringLiteral("m64"));
         QCOMPARE(readFile(cache("temp0.png")), QByteArray("cached"));
+    }
+
+    // Stop (or Échap) ends whatever runs; the cache keeps only complete maps.
+    void cancelAll()
+    {
+        m_server->setFault("*.gif", Fault{.delayMs = 2000});
+        MapBatch *pass = m_service->downloadAll(1);
+        QVERIFY(m_service->busy());
+        QTRY_VERIFY(m_service->queue().running() > 0);
+        QSignalSpy status(m_service.get(), &RetrievalService::statusText);
+        m_service->cancelAll();
+        QVERIFY(finishes(pass));
+        QTRY_VERIFY(!m_service->active());
+        QCOMPARE(status.last().first().toString(), QStringLiteral("m85"));
+        QCOMPARE(cacheFiles(), QStringList{"log.txt"});
     }
 };
 

@@ -9,6 +9,7 @@
 #include "shell/messages.h"
 #include "shell/settings.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -57,9 +58,28 @@ public:
     {
         auto form = std::make_unique<Form1>(config);
         if (load)
-            form->Form_Load();
+            startUp(*form);
         server.clearRequests();
         return form;
+    }
+
+    // Start-up ends after the newest-run probe and the maps it fetches.
+    static void startUp(Form1 &form)
+    {
+        form.Form_Load();
+        QTRY_VERIFY_WITH_TIMEOUT(form.startupDone(), 20000);
+    }
+
+    // Until nothing is fetched any more.
+    static bool settle(Form1 &form, int timeoutMs = 20000)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            if (!form.Service->active() && !form.isLoading())
+                return true;
+            QTest::qWait(5);
+        }
+        return false;
     }
 
     QString cachePath(const QString &name) const { return cache->filePath(name); }

@@ -2,6 +2,7 @@
 // help window at start-up and from "Aide", download all with its stop and refusal, and the
 // maximum step.
 #include "tests/support/formharness.h"
+#include "tests/support/logreader.h"
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
@@ -79,11 +80,18 @@ private Q_SLOTS:
     void help();
     void downloadAll();
     void downloadAllStopsAndStartsAfresh();
-    void refusedWhileDownloading();
+    void refusedWhileBusy();
+    void failuresAreReported();
     void maximumStep_data();
     void maximumStep();
 
 private:
+    QStringList log() const { return readLogMessages(h.cachePath(QStringLiteral("log.txt"))); }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     std::unique_ptr<Form1> formAtPlace()
     {
         auto form = h.makeForm();
@@ -114,6 +122,7 @@ void TstFormCommands::bothPanels()
         form->Option9->setChecked(true);
 
     form->Command3->click();
+    QTRY_VERIFY(!form->Frame4->isHidden());
 
     const QString deg = QStringLiteral("°C");
     const struct { QLabel *series, *current; Quantity q; QString unit; } rows[] = {
@@ -137,6 +146,7 @@ void TstFormCommands::missingMapOnlyThatQuantity()
     form->HScroll1->setValue(3);
 
     form->Command3->click();
+    QTRY_VERIFY(!form->Frame4->isHidden());
 
     QCOMPARE(form->Label13->text(), msg(58));
     QCOMPARE(form->Label21->text(), QStringLiteral("NC"));
@@ -166,29 +176,49 @@ void TstFormCommands::help()
     help->hide();
 }
 
+// The pass runs up to four transfers at once, yet its captions, log lines and cache end as
+// if the maps had been fetched one after another in catalogue order.
 void TstFormCommands::downloadAll()
 {
     auto form = h.makeForm();
     form->Text1->setText(QStringLiteral("1"));
-    // A button has no signal for its text: read it each time the pass lets events run.
-    QStringList captions{form->Command15->text()};
-    const auto record = [&] {
-        if (captions.last() != form->Command15->text())
-            captions << form->Command15->text();
-    };
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, form.get(), record);
-    poll.start(0);
+    h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 30});  // a round trip, so transfers overlap
+    h.server.resetPeakConnections();
+    const qsizetype logStart = log().size();
 
     form->Command15->click();
-    poll.stop();
-    record();
+    QStringList captions{form->Command15->text()};
+    auto *pass = form->Service->findChild<MapBatch *>();
+    QVERIFY(pass);
+    connect(pass, &MapBatch::groupDone, this, [&] { captions << form->Command15->text(); });
+    QSignalSpy finished(pass, &MapBatch::finished);
+    QVERIFY(finished.wait(20000));
+    captions << form->Command15->text();
 
     QCOMPARE(h.server.requests(), mapPaths(0) + mapPaths(1));
     QCOMPARE(captions.size(), 16);
     QCOMPARE(captions.at(1), QStringLiteral("7,14 %"));
     QCOMPARE(captions.at(14), QStringLiteral("100 %"));
     QCOMPARE(captions.last(), msg(43));
+    QVERIFY2(h.server.peakConnections() > 1 && h.server.peakConnections() <= FetchQueue::MaxParallel,
+             qPrintable(QString::number(h.server.peakConnections())));
+
+    // Exactly the lines a sequential pass writes, in catalogue order.
+    QStringList expected;
+    for (int s = 0; s <= 1; ++s) {
+        for (int k = 1; k <= 7; ++k) {
+            const MapKind &kind = *kindByNumber(k);
+            const QString url = form->Service->servers().NormalServer + forecastMapFile(kind, s);
+            const QString file = h.cachePath(forecastCacheName(kind, s));
+            expected << QStringLiteral("GetNewModeles : %1 carte : %2").arg(s).arg(k)
+                     << "Télécharge : " + url + " to " + file << "Open URL : " + url + " to " + file
+                     << "Après Open URL: " + url + " to " + file << "Ecrit : " + file
+                     << "Fin de téléchargement de " + url << QStringLiteral("Fin GetNewModels");
+            QCOMPARE(readFile(file), h.server.mapBytes(FormHarness::mapPath(kind.key, s)));
+        }
+    }
+    QCOMPARE(log().mid(logStart), expected);
+    QCOMPARE(form->Label3->text(), msg(54));
 }
 
 void TstFormCommands::downloadAllStopsAndStartsAfresh()
@@ -203,30 +233,65 @@ void TstFormCommands::downloadAllStopsAndStartsAfresh()
     });
 
     form->Command15->click();
-
-    QCOMPARE(h.server.requests(), mapPaths(0, 3));
+    QVERIFY(h.settle(*form));
     QCOMPARE(form->Command15->text(), msg(43));
+
+    // What was under way when the stop came finished; nothing later was asked for.
+    const QStringList asked = h.server.requests();
+    QVERIFY2(asked.size() >= 3 && asked.size() <= 3 + FetchQueue::MaxParallel,
+             qPrintable(asked.join(' ') + log().join('\n')));
+    // The first maps of the catalogue, in whatever order their connections delivered them.
+    const QStringList prefix = (mapPaths(0) + mapPaths(1)).mid(0, asked.size());
+    QCOMPARE(QSet<QString>(asked.begin(), asked.end()), QSet<QString>(prefix.begin(), prefix.end()));
+    QCOMPARE(log().filter(QStringLiteral("GetNewModeles")).size(), log().filter(QStringLiteral("Fin GetNewModels")).size());
     disconnect(stopper);
+    QVERIFY(h.settle(*form));
     h.server.clearRequests();
     form->Text1->setText(QStringLiteral("0"));
     form->Command15->click();
+    QVERIFY(h.settle(*form));
     QCOMPARE(h.server.requests(), mapPaths(0));
 }
 
-void TstFormCommands::refusedWhileDownloading()
+// A second run job while one runs would race it for the same maps: message 42.
+void TstFormCommands::refusedWhileBusy()
 {
     auto form = h.makeForm();
     QSignalSpy boxes(form->Service, &RetrievalService::messageBox);
-    form->Downloading = true;
+    h.server.setFault(QStringLiteral("*Rtavn065.gif"), Fault{.delayMs = 400});
+    form->Command2->click();  // the probe, held up by the server
 
     form->Command15->click();
-    form->Command2->click();  // the probe would cancel the running transfer
+    form->Command10->click();
+    form->Command2->click();
 
-    form->Downloading = false;
-    QCOMPARE(boxes.count(), 2);
-    QCOMPARE(boxes.first().at(0).toString(), msg(42));
-    QCOMPARE(boxes.last().at(0).toString(), msg(42));
-    QVERIFY(h.server.requests().isEmpty());
+    QCOMPARE(boxes.count(), 3);
+    for (const QList<QVariant> &box : boxes)
+        QCOMPARE(box.at(0).toString(), msg(42));
+    QVERIFY(h.settle(*form));
+    QCOMPARE(h.server.requests(), QStringList{FormHarness::mapPath("temp", 0)});  // the probe alone
+}
+
+// A step, a run or a pass in which maps failed never ends on a success text: the status
+// says how many failed and why.
+void TstFormCommands::failuresAreReported()
+{
+    auto form = h.makeForm();
+    h.server.setFault(QStringLiteral("*Rtavn064.gif"), Fault{.status = 500});
+    h.server.setFault(QStringLiteral("*Rtavn0611.gif"), Fault{.cutAfter = 100});
+
+    form->Command10->click();
+    QVERIFY(h.settle(*form));
+    const QString status = form->Label3->text();
+    QVERIFY2(status != msg(54) && status.startsWith(QStringLiteral("2 ")) && status.contains(QStringLiteral("bytes")),
+             qPrintable(status));  // the last failure was the cut body
+
+    form->Text1->setText(QStringLiteral("0"));
+    form->Command15->click();
+    QVERIFY(h.settle(*form));
+    QVERIFY2(form->Label3->text().startsWith(QStringLiteral("2 ")), qPrintable(form->Label3->text()));
+    // The maps that could be had are in the cache, the others are not.
+    QVERIFY(QFile::exists(h.cachePath(QStringLiteral("temp0.png"))));
 }
 
 void TstFormCommands::maximumStep_data()
@@ -250,10 +315,12 @@ void TstFormCommands::maximumStep()
     QFETCH(bool, warned);
     auto form = h.makeForm();
     form->HScroll1->setValue(step);
+    QVERIFY(h.settle(*form));
     form->Label3->setText(QStringLiteral("before"));
 
     form->Text1->setText(text);
 
+    QVERIFY(h.settle(*form));
     QCOMPARE(form->HScroll1->maximum(), maximum);
     QCOMPARE(form->HScroll1->value(), qMin(step, maximum));
     // A step that moves redraws the map, which writes its own status.
