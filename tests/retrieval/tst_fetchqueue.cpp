@@ -1,0 +1,302 @@
+// The fetch queue: what stands in the cache after each kind of fetch, and how fetches share
+// the few parallel slots.
+#include "retrieval/fetchqueue.h"
+#include "tests/support/fixtureserver.h"
+#include "tests/support/transferenvironment.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+Q_DECLARE_METATYPE(FixtureResponse)
+Q_DECLARE_METATYPE(TransferOptions)
+
+namespace {
+
+const QByteArray kPrevious = "previous map";
+const QByteArray kMap = bodyPattern(30000);
+
+// A fetch that stays running until the test ends, holding its slot.
+const FixtureResponse kHang{.hang = true};
+// A few hundred milliseconds of body, so the fetch is seen running.
+const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDelayMs = 100};
+
+enum class End { Wait, CancelAll, Release };
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Whatever is in the folder besides the map itself: a temporary file left behind.
+QStringList leftovers(const QString &folder, const QString &map)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.removeAll(map);
+    return names;
+}
+
+bool allDone(const std::vector<FetchHandle> &handles)
+{
+    return std::all_of(handles.begin(), handles.end(), [](const FetchHandle &h) { return h->state() == MapFetch::State::Done; });
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(End)
+
+class TestFetchQueue : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TransferEnvironment> m_environment;
+    std::unique_ptr<FixtureServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FetchQueue> m_queue;
+
+    QString cached(const QString &name) const { return m_dir->filePath(name); }
+
+    // Requests each path into a cache file named after it.
+    std::vector<FetchHandle> requestAll(const QStringList &paths, bool urgent = false)
+    {
+        std::vector<FetchHandle> handles;
+        for (const QString &path : paths)
+            handles.push_back(m_queue->request(m_server->url(path), cached(path.mid(1)), urgent));
+        return handles;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_environment = std::make_unique<TransferEnvironment>();
+        m_server = std::make_unique<FixtureServer>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_queue = std::make_unique<FetchQueue>();
+    }
+
+    void cleanup()
+    {
+        m_queue.reset();
+        m_dir.reset();
+        m_server.reset();
+        m_environment.reset();
+    }
+
+    void whatStandsInTheCache_data()
+    {
+        QTest::addColumn<FixtureResponse>("response");  // served at "/m.gif"
+        QTest::addColumn<TransferOptions>("options");
+        QTest::addColumn<End>("end");
+        QTest::addColumn<QString>("target");  // in the cache folder
+        QTest::addColumn<QString>("address"); // empty: "/m.gif" on the server
+        QTest::addColumn<int>("error");       // -1: no outcome to read (nobody holds the fetch)
+        const TransferOptions defaults, capped{.maxBodyBytes = 10000};
+        const FixtureResponse trickle{.body = kMap, .pieceSize = 1000, .pieceDelayMs = 30};
+        const QString m = "m.gif";
+
+        QTest::newRow("ok") << FixtureResponse{.body = kMap} << defaults << End::Wait << m << QString() << 0;
+        QTest::newRow("no Content-Length") << FixtureResponse{.body = kMap, .contentLength = false} << defaults << End::Wait << m << QString() << 0;
+        QTest::newRow("404") << FixtureResponse{.status = 404, .body = "<h1>Not Found</h1>"} << defaults << End::Wait << m << QString() << int(HttpClient::ErrNotAMap);
+        QTest::newRow("500") << FixtureResponse{.status = 500, .body = "<h1>Oops</h1>"} << defaults << End::Wait << m << QString() << int(HttpClient::ErrNotAMap);
+        QTest::newRow("cut body") << FixtureResponse{.headers = "Content-Length: 50000\r\n", .body = kMap, .contentLength = false} << defaults
+                                  << End::Wait << m << QString() << int(HttpClient::ErrTransfer);
+        QTest::newRow("no answer, short time-out") << FixtureResponse{.hang = true} << TransferOptions{.timeoutMs = 300} << End::Wait << m
+                                                   << QString() << int(HttpClient::ErrTimeout);
+        QTest::newRow("stalls midway, short time-out")
+            << FixtureResponse{.body = kMap, .pieceSize = 5000, .pieceDelayMs = 5000} << TransferOptions{.timeoutMs = 300} << End::Wait << m
+            << QString() << int(HttpClient::ErrTimeout);
+        QTest::newRow("announced over the cap") << FixtureResponse{.body = kMap} << capped << End::Wait << m << QString() << int(HttpClient::ErrTooLarge);
+        QTest::newRow("counted over the cap") << FixtureResponse{.body = kMap, .contentLength = false} << capped << End::Wait << m
+                                              << QString() << int(HttpClient::ErrTooLarge);
+        QTest::newRow("cancelAll midway") << trickle << defaults << End::CancelAll << m << QString() << int(HttpClient::ErrCancelled);
+        QTest::newRow("last handle released midway") << trickle << defaults << End::Release << m << QString() << -1;
+        QTest::newRow("empty body") << FixtureResponse{} << defaults << End::Wait << m << QString() << 0;
+        QTest::newRow("bad address") << FixtureResponse{} << defaults << End::Wait << m << "ftp://x/" << int(HttpClient::ErrStartFailed);
+        QTest::newRow("folder missing") << FixtureResponse{.body = kMap} << defaults << End::Wait << "missing/m.gif" << QString() << int(MapFetch::FileError);
+    }
+
+    void whatStandsInTheCache()
+    {
+        QFETCH(FixtureResponse, response);
+        QFETCH(TransferOptions, options);
+        QFETCH(End, end);
+        QFETCH(QString, target);
+        QFETCH(QString, address);
+        QFETCH(int, error);
+        m_server->responses["/m.gif"] = response;
+        m_queue->setOptions(options);
+        const QString file = cached(target), folder = QFileInfo(file).absolutePath(), name = QFileInfo(file).fileName();
+        const bool folderExists = QFileInfo(folder).isDir();
+        if (folderExists) {
+            QFile previous(file);
+            QVERIFY(previous.open(QIODevice::WriteOnly));
+            previous.write(kPrevious);
+        }
+
+        FetchHandle handle = m_queue->request(address.isEmpty() ? m_server->url("/m.gif") : address, file, false);
+        QSignalSpy finished(handle.get(), &MapFetch::finished);
+        if (end != End::Wait) {
+            QTRY_VERIFY(handle->received() > 0);
+            QCOMPARE(contents(file), kPrevious);  // the body goes beside the map, not over it
+            if (end == End::CancelAll)
+                m_queue->cancelAll();
+            else
+                handle.release();
+        }
+        if (handle)
+            QTRY_COMPARE_WITH_TIMEOUT(handle->state(), MapFetch::State::Done, 10000);
+        QTRY_COMPARE(m_queue->running(), 0);
+        if (error >= 0) {
+            QCOMPARE(handle->outcome().error, error);
+            QCOMPARE(finished.count(), 1);
+            QCOMPARE(handle->outcome().started, error != HttpClient::ErrStartFailed);
+            if (error)
+                QVERIFY(!handle->outcome().text.isEmpty());
+        }
+        if (!folderExists) {
+            QVERIFY(!QFileInfo::exists(folder));
+            QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+            return;
+        }
+        QCOMPARE(contents(file), error == 0 ? response.body : kPrevious);
+        QTRY_COMPARE(leftovers(folder, name), QStringList());
+    }
+
+    void parallelism()
+    {
+        QStringList paths;
+        for (int i = 0; i < 10; ++i) {
+            paths << QString("/m%1.gif").arg(i);
+            m_server->responses[paths.last()] = kSlow;
+        }
+        int mostOpen = 0, mostRunning = 0;
+        auto sample = [&] {
+            mostOpen = qMax(mostOpen, m_server->openConnections());
+            mostRunning = qMax(mostRunning, m_queue->running());
+        };
+        connect(m_queue.get(), &FetchQueue::activity, this, sample);
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, sample);
+        tick.start(5);
+
+        const std::vector<FetchHandle> handles = requestAll(paths);
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 10000);
+        for (const FetchHandle &h : handles)
+            QCOMPARE(h->outcome().error, 0);
+        QCOMPARE(m_server->paths.size(), 10);
+        QVERIFY2(mostOpen <= FetchQueue::MaxParallel && mostRunning <= FetchQueue::MaxParallel,
+                 qPrintable(QString("open %1, running %2").arg(mostOpen).arg(mostRunning)));
+        QVERIFY2(mostOpen > 1, qPrintable(QString("open %1").arg(mostOpen)));
+    }
+
+    void urgentGoesFirst_data()
+    {
+        QTest::addColumn<QString>("urgent");       // requested once the slots are full
+        QTest::addColumn<QStringList>("after");    // paths the server sees once a slot frees
+        QTest::newRow("new request") << "/u.gif" << QStringList{"/u.gif", "/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
+        QTest::newRow("a waiting file") << "/w3.gif" << QStringList{"/w3.gif", "/w0.gif", "/w1.gif", "/w2.gif"};
+    }
+
+    void urgentGoesFirst()
+    {
+        QFETCH(QString, urgent);
+        QFETCH(QStringList, after);
+        // One slot frees after a while; the other three stay taken, so starts come one by one.
+        const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
+        m_server->responses["/s0.gif"] = kSlow;
+        for (const QString &path : running.mid(1))
+            m_server->responses[path] = kHang;
+        for (const QString &path : waiting + QStringList{urgent})
+            m_server->responses[path] = {.body = kMap};
+
+        std::vector<FetchHandle> handles = requestAll(running + waiting);
+        QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
+        QCOMPARE(m_queue->waiting(), waiting.size());
+        std::vector<FetchHandle> late = requestAll({urgent}, true);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->paths.size(), FetchQueue::MaxParallel + after.size(), 5000);
+        QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), after);
+        QTRY_VERIFY(allDone(late));
+        QCOMPARE(late.front()->outcome().error, 0);
+        QCOMPARE(contents(cached(urgent.mid(1))), kMap);
+    }
+
+    void endWhileWaiting_data()
+    {
+        QTest::addColumn<bool>("cancelAll");  // false: the last handle of /w0.gif is released
+        QTest::newRow("last handle released") << false;
+        QTest::newRow("cancelAll") << true;
+    }
+
+    void endWhileWaiting()
+    {
+        QFETCH(bool, cancelAll);
+        const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif"};
+        m_server->responses["/s0.gif"] = kSlow;
+        for (const QString &path : running.mid(1))
+            m_server->responses[path] = kHang;
+        for (const QString &path : waiting)
+            m_server->responses[path] = {.body = kMap};
+        std::vector<FetchHandle> handles = requestAll(running + waiting);
+        QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
+
+        if (!cancelAll) {
+            handles[4].release();
+            QCOMPARE(m_queue->waiting(), 1);
+            QTRY_VERIFY(handles[5]->state() == MapFetch::State::Done);
+            QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), QStringList{"/w1.gif"});
+            QVERIFY(!QFileInfo::exists(cached("w0.gif")));
+            return;
+        }
+        m_queue->cancelAll();
+        QCOMPARE(m_queue->waiting(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 5000);
+        QCOMPARE(m_queue->running(), 0);
+        for (const FetchHandle &h : handles)
+            QCOMPARE(h->outcome().error, int(HttpClient::ErrCancelled));
+        QCOMPARE(m_server->paths, running);  // nothing waiting was fetched
+        QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+    }
+
+    void sharedFetch_data()
+    {
+        QTest::addColumn<bool>("whileRunning");   // false: both asked before it starts
+        QTest::addColumn<bool>("releaseFirst");   // the first asker gives up midway
+        QTest::addColumn<bool>("afterDone");      // the second asks once the first has its map
+        QTest::newRow("asked twice at once") << false << false << false;
+        QTest::newRow("asked again while running") << true << false << false;
+        QTest::newRow("first asker gives up") << true << true << false;
+        QTest::newRow("asked again once done") << false << false << true;  // a fresh fetch, not the old outcome
+    }
+
+    void sharedFetch()
+    {
+        QFETCH(bool, whileRunning);
+        QFETCH(bool, releaseFirst);
+        QFETCH(bool, afterDone);
+        m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 30};
+        std::vector<FetchHandle> handles = requestAll({"/m.gif"});
+        if (whileRunning)
+            QTRY_VERIFY(handles.front()->received() > 0);
+        if (afterDone) {
+            QTRY_VERIFY(allDone(handles));
+            m_server->responses["/m.gif"].body = bodyPattern(777);
+        }
+        handles.push_back(m_queue->request(m_server->url("/m.gif"), cached("m.gif"), false));
+        if (releaseFirst)
+            handles.front().release();
+        handles.erase(std::remove_if(handles.begin(), handles.end(), [](const FetchHandle &h) { return !h; }), handles.end());
+
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 10000);
+        for (const FetchHandle &h : handles)
+            QCOMPARE(h->outcome().error, 0);
+        QCOMPARE(m_server->paths.size(), afterDone ? 2 : 1);
+        QCOMPARE(contents(cached("m.gif")), m_server->responses["/m.gif"].body);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFetchQueue)
+#include "tst_fetchqueue.moc"
