@@ -163,7 +163,7 @@ private:
                          bool cancelled, const std::function<void()> &done);
     void showSelectedMap(const MapSelection &selection);
     void showLoadingNote(bool loading);
-    void showNote(const QString &text);
+    void showNote(const QString &text, bool problem);
 
     Form1Config m_config;
     std::unique_ptr<DemoMapServer> m_demoServer;

@@ -228,16 +228,20 @@ void Form1::showLoadingNote(bool loading)
     // The previous map stays, dimmed, under the note: its colours no longer read as values.
     Label34->hide();
     Picture1->dim();
-    showNote(msg(MsgLoading));
+    showNote(msg(MsgLoading), false);
 }
 
-void Form1::showNote(const QString &text)
+// Red for a map that could not be had; white over a map on its way.
+void Form1::showNote(const QString &text, bool problem)
 {
     QLabel *label = Label36;
     if (text.isEmpty()) {
         label->hide();
         return;
     }
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, problem ? QColor(Qt::red) : QColor(Qt::white));
+    label->setPalette(palette);
     label->setText(text);
     label->setAlignment(Qt::AlignCenter);
     label->adjustSize();
@@ -256,7 +260,10 @@ void Form1::showSelectedMap(const MapSelection &selection)
     Label34->hide();
     // Without a map, nothing of the last one may stay under the notice. Held back at
     // start-up, the map is still to come.
-    showNote(!map.isNull() ? QString() : Service->held() ? msg(MsgLoading) : QStringLiteral("Pas d'image!"));
+    if (map.isNull() && Service->held())
+        showNote(msg(MsgLoading), false);
+    else
+        showNote(map.isNull() ? QStringLiteral("Pas d'image!") : QString(), true);
     paintMap(*this, map);
     if (!selection.archive)
         drawPlaceMarker(*this);

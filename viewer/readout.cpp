@@ -24,7 +24,8 @@ void Form1::Picture1_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float X,
 {
     // Hidden first so that the box never covers the pixels about to be read.
     Label34->hide();
-    if (!Check4->isChecked())
+    // A dimmed map on its way holds no values to read.
+    if (!Check4->isChecked() || isLoading())
         return;
     Label34->move(int(std::floor((X + BoxShift) / PictureBox::TwipsPerPixel)),
                   int(std::floor((Y + BoxShift) / PictureBox::TwipsPerPixel)));

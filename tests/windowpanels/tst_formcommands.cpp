@@ -81,6 +81,7 @@ private Q_SLOTS:
     void downloadAll();
     void downloadAllStopsAndStartsAfresh();
     void refusedWhileBusy();
+    void stopEndsWhatRuns();
     void failuresAreReported();
     void maximumStep_data();
     void maximumStep();
@@ -270,6 +271,31 @@ void TstFormCommands::refusedWhileBusy()
         QCOMPARE(box.at(0).toString(), msg(42));
     QVERIFY(h.settle(*form));
     QCOMPARE(h.server.requests(), QStringList{FormHarness::mapPath("temp", 0)});  // the probe alone
+}
+
+// The stop control, and Échap, end whatever runs; the control shows only meanwhile.
+void TstFormCommands::stopEndsWhatRuns()
+{
+    auto form = h.makeForm();
+    auto *stop = form->findChild<QToolButton *>(QStringLiteral("stopButton"));
+    QVERIFY(stop && !stop->isVisibleTo(form.get()));
+    h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 5000});
+
+    form->Command10->click();
+    QVERIFY(stop->isVisibleTo(form.get()));
+    stop->click();
+    QVERIFY(h.settle(*form, 2000));  // long before the server would answer
+    QCOMPARE(form->Label3->text(), msg(85));
+    QVERIFY(!stop->isVisibleTo(form.get()));
+
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->Text1->setText(QStringLiteral("0"));
+    form->Command15->click();
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    QVERIFY(h.settle(*form, 2000));
+    QCOMPARE(form->Command15->text(), msg(43));
+    QCOMPARE(QDir(h.cache->path()).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 7);  // step 0 of start-up
 }
 
 // A step, a run or a pass in which maps failed never ends on a success text: the status
