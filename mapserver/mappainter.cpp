@@ -111,54 +111,56 @@ struct PressureCentre {
     float prominence;  // hPa above or below the ring around it
 };
 
-// Lattice points lower (higher) than everything within the ring around them, by enough to
-// matter: where the pressure really has its minima and maxima, merged lows included.
+// Lattice points lower (higher) than everything within 50 pixels, and by at least 1 hPa
+// below (above) the mean 120 pixels out: where the pressure really has its minima and
+// maxima, merged lows included, broad highs too.
 QVector<PressureCentre> pressureCentres(const FieldRaster &raster)
 {
-    constexpr int ringPixels = 50;
-    const int ring = std::max(2, ringPixels / raster.spacing());
+    const int near = std::max(2, 50 / raster.spacing());
+    const int far = std::max(near + 1, 120 / raster.spacing());
     const int cols = raster.columns();
     const int rows = raster.rows();
     auto p = [&](int c, int r) { return raster.at(c, r).mslp; };
+    // Calls visit(pressure, squared distance) for the lattice points within radius of (c, r).
+    auto around = [&](int c, int r, int radius, auto visit) {
+        for (int dr = -radius; dr <= radius; ++dr) {
+            for (int dc = -radius; dc <= radius; ++dc) {
+                const int d2 = dr * dr + dc * dc;
+                if (d2 == 0 || d2 > radius * radius || r + dr < 0 || r + dr >= rows || c + dc < 0 || c + dc >= cols)
+                    continue;
+                if (!visit(p(c + dc, r + dr), d2))
+                    return;
+            }
+        }
+    };
     QVector<PressureCentre> found;
     // Two lattice points in from the edge: a lowest point on the edge is the map's, not the weather's.
     for (int r = 2; r + 2 < rows; ++r) {
         for (int c = 2; c + 2 < cols; ++c) {
             const float here = p(c, r);
             bool lowest = true, highest = true;
-            for (int dr = -1; dr <= 1; ++dr) {
-                for (int dc = -1; dc <= 1; ++dc) {
-                    if (dr == 0 && dc == 0)
-                        continue;
-                    const float there = p(c + dc, r + dr);
-                    lowest = lowest && here < there;
-                    highest = highest && here > there;
-                }
-            }
+            around(c, r, 1, [&](float there, int) {
+                lowest = lowest && here < there;
+                highest = highest && here > there;
+                return lowest || highest;
+            });
             if (!lowest && !highest)
                 continue;
-            // Lower (higher) than everything around it, and by enough to matter.
-            float around = 0;
-            int count = 0;
             bool extreme = true;
-            for (int dr = -ring; dr <= ring && extreme; ++dr) {
-                for (int dc = -ring; dc <= ring; ++dc) {
-                    const int d2 = dr * dr + dc * dc;
-                    if (d2 == 0 || d2 > ring * ring || r + dr < 0 || r + dr >= rows || c + dc < 0 || c + dc >= cols)
-                        continue;
-                    const float there = p(c + dc, r + dr);
-                    if (lowest ? there < here : there > here) {
-                        extreme = false;
-                        break;
-                    }
-                    if (d2 > (ring - 1) * (ring - 1)) {
-                        around += there;
-                        ++count;
-                    }
+            around(c, r, near, [&](float there, int) { return extreme = lowest ? there >= here : there <= here; });
+            if (!extreme)
+                continue;
+            float sum = 0;
+            int count = 0;
+            around(c, r, far, [&](float there, int d2) {
+                if (d2 > (far - 1) * (far - 1)) {
+                    sum += there;
+                    ++count;
                 }
-            }
-            const float prominence = count ? std::abs(around / count - here) : 0.0f;
-            if (extreme && prominence >= 1.5f)
+                return true;
+            });
+            const float prominence = count ? std::abs(sum / count - here) : 0.0f;
+            if (prominence >= 1.0f)
                 found.append({raster.area().topLeft() + QPoint(c, r) * raster.spacing(), lowest, prominence});
         }
     }
