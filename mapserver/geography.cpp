@@ -138,7 +138,7 @@ const Range kRanges[] = {
     {43.6f, 17.8f, 380, 75, 135, 1.5f},     // Dinaric Alps
     {45.2f, 2.8f, 140, 100, 0, 1.0f},       // Massif Central
     {57.0f, -4.6f, 150, 70, 40, 0.8f},      // Scottish Highlands
-    {43.0f, 12.8f, 430, 45, 135, 1.3f},     // Apennines
+    {42.3f, 13.6f, 380, 45, 135, 1.3f},     // Apennines
     {40.3f, -4.0f, 330, 220, 70, 0.7f},     // Meseta and its sierras
     {37.1f, -3.3f, 200, 50, 70, 1.9f},      // Sierra Nevada and the Betic chain
     {42.7f, 24.5f, 230, 45, 90, 1.5f},      // Balkan mountains

@@ -305,9 +305,19 @@ void TestMapServerWeather::rainNearLows()
 }
 
 // At 50 N the land is much colder in January than in July, and the Atlantic milder than the
-// continent in January, over a whole day.
+// continent in January, over a whole day; mountain tops are cold.
 void TestMapServerWeather::temperatureSeasons()
 {
+    const QImage july = render(forecast("temp", 1), runAt(2026, 7, 15, 0));  // 12 UTC
+    auto near = [](double lat, double lon) {
+        double x = 0, y = 0;
+        toPixel(lat, lon, x, y);
+        return [=](int px, int py) { return std::hypot(px - x, py - y) <= 3; };
+    };
+    const double alps = meanOver(july, MapLayout::forecastField, GetTemp, near(46.5, 9.0));
+    const double poValley = meanOver(july, MapLayout::forecastField, GetTemp, near(45.1, 10.5));
+    QVERIFY2(alps <= poValley - 8, qPrintable(QStringLiteral("Alps %1, Po valley %2").arg(alps).arg(poValley)));
+
     auto dayMean = [](int month, std::function<bool(int, int)> where) {
         double sum = 0;
         for (int step = 0; step < 4; ++step)
