@@ -7,6 +7,7 @@
 #include "mapserver/framemasks.h"
 #include "mapserver/geography.h"
 #include "mapserver/maplayout.h"
+#include "mapserver/mappath.h"
 #include "mapserver/maprender.h"
 #include "mapserver/projection.h"
 
@@ -148,6 +149,7 @@ private Q_SLOTS:
     void rainNearLows();
     void temperatureSeasons();
     void stormEnergy();
+    void archiveSeasons();
     void sameBytes_data();
     void sameBytes();
 };
@@ -346,6 +348,18 @@ void TestMapServerWeather::stormEnergy()
     QVERIFY2(january < 20, qPrintable(QString::number(january)));
     QVERIFY2(julyAfternoon > 250 && julyAfternoon > 3 * julySea,
              qPrintable(QStringLiteral("land %1, sea %2").arg(julyAfternoon).arg(julySea)));
+}
+
+// An archive day has the climate of its date, like a forecast.
+void TestMapServerWeather::archiveSeasons()
+{
+    auto mean = [](const char *path) {
+        const QImage map = render(*parseMapPath(QString::fromLatin1(path)), 0);
+        return meanOver(map, MapLayout::archiveField, GetP850, landBetween(MapFrame::Domain1, 45, 55));
+    };
+    const double january = mean("/archive/ra/1980/Rrea00219800115.gif");
+    const double july = mean("/archive/ra/1980/Rrea00219800715.gif");
+    QVERIFY2(july >= january + 8, qPrintable(QStringLiteral("%1 in January, %2 in July").arg(january).arg(july)));
 }
 
 void TestMapServerWeather::sameBytes_data()
