@@ -177,6 +177,23 @@ QVector<Ridge> ridges()
     return out;
 }
 
+// Height of the ground in km from the table of ranges, land or not.
+float terrainHeight(float x, float y)
+{
+    static const QVector<Ridge> all = ridges();
+    float h = 0.12f;
+    for (const Ridge &r : all) {
+        const float dx = x - r.cx;
+        const float dy = y - r.cy;
+        const float u = (dx * r.ux + dy * r.uy) * r.invLength;
+        const float v = (-dx * r.uy + dy * r.ux) * r.invWidth;
+        const float t = 1.0f - (u * u + v * v);
+        if (t > 0)
+            h = std::max(h, r.height * t * (2.0f - t));
+    }
+    return h;
+}
+
 } // namespace
 
 const Geography &geography()
@@ -188,7 +205,7 @@ const Geography &geography()
 QImage landImage(const QSize &size, PlaceToPixel place)
 {
     QImage image = blankImage(size);
-    QPainterPath path;  // odd-even: lakes and inland seas stay holes
+    QPainterPath path;  // odd-even: holes in the land (the Caspian) stay sea
     for (const QPolygonF &ring : geography().land)
         path.addPolygon(toPicture(ring, place));
     QPainter p(&image);
@@ -206,22 +223,6 @@ QImage borderImage(const QSize &size, PlaceToPixel place)
     for (const QPolygonF &line : geography().borders)
         p.drawPolyline(toPicture(line, place));
     return image;
-}
-
-float terrainHeight(float x, float y)
-{
-    static const QVector<Ridge> all = ridges();
-    float h = 0.12f;
-    for (const Ridge &r : all) {
-        const float dx = x - r.cx;
-        const float dy = y - r.cy;
-        const float u = (dx * r.ux + dy * r.uy) * r.invLength;
-        const float v = (-dx * r.uy + dy * r.ux) * r.invWidth;
-        const float t = 1.0f - (u * u + v * v);
-        if (t > 0)
-            h = std::max(h, r.height * t * (2.0f - t));
-    }
-    return h;
 }
 
 Site siteAt(float x, float y)

@@ -22,10 +22,8 @@ QImage borderImage(const QSize &size, PlaceToPixel place);
 // What the weather needs to know of a domain-1 place; it never changes, so callers may keep it.
 struct Site {
     float land = 0;     // 0 at sea, 1 on land, in between along the coast
-    float inland = 0;   // land share of the surroundings some 500 km around: 0 on the ocean
+    float inland = 0;   // land share of the surroundings, a few hundred km around: 0 on the ocean
     float height = 0;   // km
     float lat = 0, lon = 0;
 };
 Site siteAt(float x, float y);
-// Height of the ground in km from the table of ranges (the caller applies the land).
-float terrainHeight(float x, float y);
