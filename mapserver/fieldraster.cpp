@@ -66,18 +66,24 @@ QVector<float> FieldRaster::plane(float (*quantity)(const WeatherSample &)) cons
     const int h = m_area.height();
     QVector<float> out(w * h);
     const float inv = 1.0f / float(m_spacing);
+    QVector<int> column(w);
+    QVector<float> across(w);
+    for (int x = 0; x < w; ++x) {
+        column[x] = x / m_spacing;
+        across[x] = float(x - column[x] * m_spacing) * inv;
+    }
+    QVector<float> between(m_cols);  // the lattice interpolated down to this row
     for (int y = 0; y < h; ++y) {
         const int r = y / m_spacing;
         const float ty = float(y - r * m_spacing) * inv;
         const float *top = lattice.constData() + r * m_cols;
         const float *bottom = top + m_cols;
+        for (int c = 0; c < m_cols; ++c)
+            between[c] = top[c] + (bottom[c] - top[c]) * ty;
         float *line = out.data() + y * w;
         for (int x = 0; x < w; ++x) {
-            const int c = x / m_spacing;
-            const float tx = float(x - c * m_spacing) * inv;
-            const float a = top[c] + (top[c + 1] - top[c]) * tx;
-            const float b = bottom[c] + (bottom[c + 1] - bottom[c]) * tx;
-            line[x] = a + (b - a) * ty;
+            const int c = column[x];
+            line[x] = between[c] + (between[c + 1] - between[c]) * across[x];
         }
     }
     return out;

@@ -19,7 +19,24 @@ void toDomain1(MapFrame frame, float px, float py, float &x, float &y)
     y = ty / 15.0f;
 }
 
+QPointF fromDomain1(MapFrame frame, float x, float y)
+{
+    if (frame == MapFrame::Domain1)
+        return {x, y};
+    float x2 = 0, y2 = 0;
+    ConvertD1TOD2(x * 15.0f, y * 15.0f, x2, y2);
+    return {x2 / 15.0f, y2 / 15.0f};
+}
+
 namespace {
+
+template<MapFrame frame>
+QPointF placeIn(double lat, double lon)
+{
+    double x = 0, y = 0;
+    toPixel(lat, lon, x, y);
+    return fromDomain1(frame, float(x), float(y));
+}
 
 FrameMasks buildMasks(MapFrame frame)
 {
@@ -28,14 +45,22 @@ FrameMasks buildMasks(MapFrame frame)
     m.height = MapLayout::height;
     const int n = m.width * m.height;
     m.flags.fill(0, n);
+    const QSize size(m.width, m.height);
+    const PlaceToPixel place = frame == MapFrame::Domain1 ? placeIn<MapFrame::Domain1> : placeIn<MapFrame::Domain2>;
+    const QImage land = landImage(size, place);
+    const QImage borders = borderImage(size, place);
     QVector<float> lat(n), lon(n);
     for (int py = 0; py < m.height; ++py) {
+        const QRgb *landRow = reinterpret_cast<const QRgb *>(land.constScanLine(py));
+        const QRgb *borderRow = reinterpret_cast<const QRgb *>(borders.constScanLine(py));
         for (int px = 0; px < m.width; ++px) {
+            const int i = py * m.width + px;
+            if (qRed(landRow[px]) > 127)
+                m.flags[i] |= FrameMasks::Land;
+            if (qRed(borderRow[px]) > 127)
+                m.flags[i] |= FrameMasks::Border;
             float x = 0, y = 0;
             toDomain1(frame, float(px), float(py), x, y);
-            const int i = py * m.width + px;
-            if (landness(x, y) > 0)
-                m.flags[i] |= FrameMasks::Land;
             latLon(x, y, lat[i], lon[i]);
         }
     }
@@ -43,10 +68,10 @@ FrameMasks buildMasks(MapFrame frame)
     for (int py = 0; py + 1 < m.height; ++py) {
         for (int px = 0; px + 1 < m.width; ++px) {
             const int i = py * m.width + px;
-            const bool land = m.flags[i] & FrameMasks::Land;
+            const bool isLand = m.flags[i] & FrameMasks::Land;
             // The coastline runs along the land side of every land/sea edge.
             for (int j : {i + 1, i + m.width, i - 1, i - m.width}) {
-                if (j >= 0 && land && !(m.flags[j] & FrameMasks::Land))
+                if (j >= 0 && isLand && !(m.flags[j] & FrameMasks::Land))
                     m.flags[i] |= FrameMasks::Coast;
             }
             const bool crossing = cell(lat[i]) != cell(lat[i + 1]) || cell(lat[i]) != cell(lat[i + m.width])

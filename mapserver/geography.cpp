@@ -1,143 +1,237 @@
 #include "mapserver/geography.h"
 
-#include "mapserver/noise.h"
+#include "mapserver/maplayout.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
-#include <utility>
-#include <vector>
 
 namespace {
 
-struct Blob {
-    float cx, cy, rx, ry, angleDeg;
-};
-
-// A blob ready for evaluation: its rotation worked out once.
-struct Ellipse {
-    float cx, cy, c, s, irx, iry;
-
-    Ellipse(const Blob &b)
-        : cx(b.cx), cy(b.cy)
-        , c(std::cos(b.angleDeg * 3.14159265f / 180.0f))
-        , s(std::sin(b.angleDeg * 3.14159265f / 180.0f))
-        , irx(1.0f / b.rx), iry(1.0f / b.ry), minRadius(std::min(b.rx, b.ry))
-    {
-    }
-    float minRadius;
-    // About the distance in pixels to the rim, positive inside: coasts of small and large
-    // blobs get equally rough.
-    float depth(float x, float y) const
-    {
-        const float dx = x - cx;
-        const float dy = y - cy;
-        const float u = (dx * c + dy * s) * irx;
-        const float v = (-dx * s + dy * c) * iry;
-        return (1.0f - std::sqrt(u * u + v * v)) * minRadius;
-    }
-    // 1 at the centre, 0 on the rim, negative outside.
-    float value(float x, float y) const
-    {
-        const float dx = x - cx;
-        const float dy = y - cy;
-        const float u = (dx * c + dy * s) * irx;
-        const float v = (-dx * s + dy * c) * iry;
-        return 1.0f - (u * u + v * v);
-    }
-};
-
-template<size_t N>
-std::vector<Ellipse> prepare(const Blob (&blobs)[N])
+Geography load()
 {
-    return std::vector<Ellipse>(std::begin(blobs), std::end(blobs));
+    Geography g;
+    QFile file(QStringLiteral(":/mapserver/europe.geo"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("mapserver: the geography resource is missing");
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QList<QStringView> parts = QStringView(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        QPolygonF points;
+        int lon = 0, lat = 0;
+        for (int i = 1; i + 1 < parts.size(); i += 2) {
+            lon += parts[i].toInt();
+            lat += parts[i + 1].toInt();
+            points.append(QPointF(lon / 100.0, lat / 100.0));
+        }
+        (parts.first() == QLatin1String("L") ? g.land : g.borders).append(points);
+    }
+    return g;
 }
 
-const Blob kLand[] = {
-    {650, 230, 330, 235, -8},   // the northern continent
-    {335, 430, 95, 68, 10},     // western peninsula
-    {570, 720, 520, 170, 0},    // the southern continent
-    {612, 452, 20, 66, -35},    // boot-shaped peninsula
-    {735, 455, 60, 50, 0},      // south-eastern peninsula
-    {300, 248, 34, 66, 12},     // large western island
-    {238, 246, 20, 30, 0},      // its small neighbour
-    {150, 62, 62, 28, 0},       // northern island
-    {10, -70, 140, 120, 0},     // polar land in the north-west
-    {545, 520, 24, 14, 20},     // islands of the inner sea
-    {470, 505, 16, 28, 0},
+QPolygonF toPicture(const QPolygonF &lonLat, PlaceToPixel place)
+{
+    QPolygonF out;
+    out.reserve(lonLat.size());
+    // Pixel centres sit on whole coordinates, QPainter's on halves.
+    for (const QPointF &p : lonLat)
+        out.append(place(p.y(), p.x()) + QPointF(0.5, 0.5));
+    return out;
+}
+
+QImage blankImage(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    return image;
+}
+
+// Running-sum box blur, rows then columns; three passes come close to a Gaussian.
+void boxBlur(QVector<float> &v, int w, int h, int radius)
+{
+    QVector<float> line(std::max(w, h));
+    auto pass = [&](int count, int length, int stride, int step) {
+        for (int k = 0; k < count; ++k) {
+            float *base = v.data() + k * stride;
+            for (int i = 0; i < length; ++i)
+                line[i] = base[i * step];
+            float sum = 0;
+            for (int i = -radius; i <= radius; ++i)
+                sum += line[std::clamp(i, 0, length - 1)];
+            for (int i = 0; i < length; ++i) {
+                base[i * step] = sum / float(2 * radius + 1);
+                sum += line[std::min(i + radius + 1, length - 1)] - line[std::max(i - radius, 0)];
+            }
+        }
+    };
+    pass(h, w, w, 1);
+    pass(w, h, 1, w);
+}
+
+QPointF domain1Pixel(double lat, double lon)
+{
+    double x = 0, y = 0;
+    toPixel(lat, lon, x, y);
+    return {x, y};
+}
+
+// The land share near and far of every domain-1 pixel, for the climate.
+struct LandField {
+    int w = MapLayout::maxWidth;
+    int h = MapLayout::height;
+    QVector<float> land, inland;
+
+    LandField()
+    {
+        const QImage mask = landImage(QSize(w, h), domain1Pixel);
+        land.resize(w * h);
+        for (int y = 0; y < h; ++y) {
+            const QRgb *row = reinterpret_cast<const QRgb *>(mask.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                land[y * w + x] = qRed(row[x]) > 127 ? 1.0f : 0.0f;
+        }
+        inland = land;
+        for (int i = 0; i < 3; ++i)
+            boxBlur(inland, w, h, 22);
+        boxBlur(land, w, h, 1);
+    }
+
+    static float at(const QVector<float> &v, int w, int h, float x, float y)
+    {
+        x = std::clamp(x, 0.0f, float(w - 1.001f));
+        y = std::clamp(y, 0.0f, float(h - 1.001f));
+        const int ix = int(x), iy = int(y);
+        const float tx = x - float(ix), ty = y - float(iy);
+        const float *r = v.constData() + iy * w + ix;
+        const float a = r[0] + (r[1] - r[0]) * tx;
+        const float b = r[w] + (r[w + 1] - r[w]) * tx;
+        return a + (b - a) * ty;
+    }
 };
 
-const Blob kSea[] = {
-    {470, 175, 75, 38, -30},    // the northern bight
-    {540, 95, 38, 95, 20},      // the long gulf
-    {570, 488, 240, 44, -4},    // the inner sea
-    {790, 420, 70, 38, 0},      // its eastern basin
-    {420, 318, 42, 22, 30},     // a bay on the west coast
+struct Range {
+    float lat, lon;         // centre
+    float halfLength, halfWidth;  // km
+    float bearing;          // of the long axis, degrees from north
+    float height;           // km, at the crest
 };
 
+// Approximate crests: enough for cold tops and the lee of the big ranges, not a relief map.
+const Range kRanges[] = {
+    {46.3f, 9.5f, 420, 70, 70, 2.6f},       // Alps, central and eastern
+    {44.9f, 6.6f, 170, 60, 0, 2.4f},        // Western Alps
+    {42.7f, 0.8f, 220, 45, 100, 2.2f},      // Pyrenees
+    {62.0f, 9.0f, 330, 110, 30, 1.3f},      // Scandinavian mountains, south
+    {67.5f, 16.5f, 420, 70, 35, 1.1f},      // Scandinavian mountains, north
+    {32.0f, -5.0f, 450, 90, 60, 2.3f},      // Atlas
+    {47.5f, 25.0f, 250, 55, 160, 1.5f},     // Eastern Carpathians
+    {49.2f, 20.5f, 230, 50, 80, 1.4f},      // Western Carpathians
+    {45.6f, 24.5f, 180, 40, 90, 1.7f},      // Southern Carpathians
+    {42.8f, 44.0f, 500, 70, 118, 3.2f},     // Caucasus
+    {43.6f, 17.8f, 380, 75, 135, 1.5f},     // Dinaric Alps
+    {45.2f, 2.8f, 140, 100, 0, 1.0f},       // Massif Central
+    {57.0f, -4.6f, 150, 70, 40, 0.8f},      // Scottish Highlands
+    {42.3f, 13.6f, 380, 45, 135, 1.3f},     // Apennines
+    {40.3f, -4.0f, 330, 220, 70, 0.7f},     // Meseta and its sierras
+    {37.1f, -3.3f, 200, 50, 70, 1.9f},      // Sierra Nevada and the Betic chain
+    {42.7f, 24.5f, 230, 45, 90, 1.5f},      // Balkan mountains
+    {41.6f, 23.5f, 160, 90, 150, 1.4f},     // Rhodopes and Pindus
+    {39.0f, 35.0f, 520, 230, 80, 1.3f},     // Anatolian plateau
+    {72.0f, -40.0f, 900, 420, 10, 2.8f},    // Greenland ice sheet
+    {64.8f, -18.5f, 170, 100, 80, 0.9f},    // Iceland
+    {58.0f, 59.5f, 900, 60, 0, 0.6f},       // Urals
+    {50.3f, 12.5f, 330, 70, 60, 0.7f},      // German uplands
+    {36.0f, 3.0f, 450, 60, 80, 1.2f},       // Tell Atlas
+};
+
+// A range as an ellipse in domain-1 pixels.
 struct Ridge {
-    float cx, cy, rx, ry, angleDeg, heightKm;
+    float cx, cy, ux, uy, invLength, invWidth, height;
 };
 
-const Ridge kRidges[] = {
-    {565, 392, 95, 18, -12, 2.4f},
-    {505, 105, 22, 95, 20, 1.2f},
-    {340, 386, 48, 11, 0, 1.8f},
-    {470, 598, 110, 16, -8, 2.0f},
-    {700, 330, 60, 30, 25, 0.9f},
-};
+QVector<Ridge> ridges()
+{
+    QVector<Ridge> out;
+    for (const Range &r : kRanges) {
+        double cx = 0, cy = 0, nx = 0, ny = 0;
+        toPixel(r.lat, r.lon, cx, cy);
+        toPixel(r.lat + 0.5, r.lon, nx, ny);
+        // Half a degree of latitude is 55.6 km; its direction on the map is north there.
+        const double pxPerKm = std::hypot(nx - cx, ny - cy) / 55.6;
+        const double northX = (nx - cx) / std::hypot(nx - cx, ny - cy);
+        const double northY = (ny - cy) / std::hypot(nx - cx, ny - cy);
+        const double b = r.bearing * M_PI / 180.0;
+        // East is north turned a quarter clockwise (y points south).
+        const double ux = northX * std::cos(b) - northY * std::sin(b);
+        const double uy = northY * std::cos(b) + northX * std::sin(b);
+        out.append({float(cx), float(cy), float(ux), float(uy), float(1.0 / (r.halfLength * pxPerKm)),
+                    float(1.0 / (r.halfWidth * pxPerKm)), r.height});
+    }
+    return out;
+}
+
+// Height of the ground in km from the table of ranges, land or not.
+float terrainHeight(float x, float y)
+{
+    static const QVector<Ridge> all = ridges();
+    float h = 0.12f;
+    for (const Ridge &r : all) {
+        const float dx = x - r.cx;
+        const float dy = y - r.cy;
+        const float u = (dx * r.ux + dy * r.uy) * r.invLength;
+        const float v = (-dx * r.uy + dy * r.ux) * r.invWidth;
+        const float t = 1.0f - (u * u + v * v);
+        if (t > 0)
+            h = std::max(h, r.height * t * (2.0f - t));
+    }
+    return h;
+}
 
 } // namespace
 
-float landness(float x, float y)
+const Geography &geography()
 {
-    static const std::vector<Ellipse> lands = prepare(kLand);
-    static const std::vector<Ellipse> seas = prepare(kSea);
-    float land = -1e9f;
-    for (const Ellipse &e : lands)
-        land = std::max(land, e.depth(x, y));
-    float sea = -1e9f;
-    for (const Ellipse &e : seas)
-        sea = std::max(sea, e.depth(x, y));
-    // In pixels: about 40 inland or offshore at most from the smooth outline.
-    return (std::min(land, -sea) + 28.0f * fractalNoise(x, y, 80.0f, 5, 77u)) / 40.0f;
+    static const Geography g = load();
+    return g;
 }
 
-float terrainHeight(float x, float y)
+QImage landImage(const QSize &size, PlaceToPixel place)
 {
-    static const std::vector<std::pair<Ellipse, float>> ridges = [] {
-        std::vector<std::pair<Ellipse, float>> out;
-        for (const Ridge &r : kRidges)
-            out.emplace_back(Ellipse({r.cx, r.cy, r.rx, r.ry, r.angleDeg}), r.heightKm);
-        return out;
-    }();
-    float h = 0.15f + 0.15f * fractalNoise(x, y, 90.0f, 2, 91u);
-    for (const auto &[e, height] : ridges) {
-        const float v = e.value(x, y);
-        if (v > 0)
-            h += height * v * v;
-    }
-    return std::max(0.0f, h);
+    QImage image = blankImage(size);
+    QPainterPath path;  // odd-even: holes in the land (the Caspian) stay sea
+    for (const QPolygonF &ring : geography().land)
+        path.addPolygon(toPicture(ring, place));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillPath(path, Qt::white);
+    return image;
 }
 
-void latLon(float x, float y, float &lat, float &lon)
+QImage borderImage(const QSize &size, PlaceToPixel place)
 {
-    // Pole above the top edge: meridians converge northwards, parallels curve.
-    constexpr float poleX = 440, poleY = -300, radius = 1600, centralLon = 5;
-    const float dx = x - poleX;
-    const float dy = y - poleY;
-    const float r = std::sqrt(dx * dx + dy * dy);
-    lat = 90.0f - 2.0f * std::atan(r / radius) * 180.0f / 3.14159265f;
-    lon = centralLon + std::atan2(dx, dy) * 180.0f / 3.14159265f;
+    QImage image = blankImage(size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::white, 0));
+    for (const QPolygonF &line : geography().borders)
+        p.drawPolyline(toPicture(line, place));
+    return image;
 }
 
 Site siteAt(float x, float y)
 {
+    static const LandField field;
     Site s;
-    const float l = landness(x, y);
-    const float t = std::clamp((l + 0.08f) / 0.16f, 0.0f, 1.0f);
-    s.land = t * t * (3.0f - 2.0f * t);
-    s.height = s.land > 0 ? s.land * terrainHeight(x, y) : 0.0f;
+    s.land = std::clamp(LandField::at(field.land, field.w, field.h, x, y), 0.0f, 1.0f);
+    s.inland = LandField::at(field.inland, field.w, field.h, x, y);
+    s.height = s.land * terrainHeight(x, y);
     latLon(x, y, s.lat, s.lon);
     return s;
 }

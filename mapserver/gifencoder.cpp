@@ -35,12 +35,19 @@ QByteArray encodeGif(const QImage &source, bool transparent)
     std::vector<GifColorType> palette;
     std::vector<GifByteType> pixels(size_t(w) * size_t(h));
     int transparentIndex = -1;
+    // Maps are mostly runs of one colour: the previous pixel's index saves most look-ups.
+    QRgb previous = 0;
+    int previousIndex = -1;
     for (int y = 0; y < h; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < w; ++x) {
             QRgb c = line[x];
             const bool clear = transparent && qAlpha(c) == 0;
             c = clear ? 0 : (c | 0xff000000u);
+            if (c == previous && previousIndex >= 0) {
+                pixels[size_t(y) * size_t(w) + size_t(x)] = GifByteType(previousIndex);
+                continue;
+            }
             auto it = index.constFind(c);
             if (it == index.constEnd()) {
                 if (palette.size() >= 256)
@@ -50,7 +57,9 @@ QByteArray encodeGif(const QImage &source, bool transparent)
                 if (clear)
                     transparentIndex = it.value();
             }
-            pixels[size_t(y) * size_t(w) + size_t(x)] = GifByteType(it.value());
+            previous = c;
+            previousIndex = it.value();
+            pixels[size_t(y) * size_t(w) + size_t(x)] = GifByteType(previousIndex);
         }
     }
     const int bits = bitsFor(int(palette.size()));

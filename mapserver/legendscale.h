@@ -11,6 +11,13 @@ public:
     int size() const { return int(m_colours.size()); }
     bool isEmpty() const { return m_colours.isEmpty(); }
     int classOf(float value) const;
+    // The same, faster when the class is most often hint's (neighbouring pixels).
+    int classOf(float value, int hint) const
+    {
+        const bool above = hint == 0 || value >= m_thresholds[hint - 1];
+        const bool below = hint == size() - 1 || value < m_thresholds[hint];
+        return above && below ? hint : classOf(value);
+    }
     QRgb colour(int index) const { return m_colours[index]; }
     QRgb colourOf(float value) const { return m_colours[classOf(value)]; }
     // What the viewer's decoder makes of class index, in the unit of the model's quantity.

@@ -26,4 +26,5 @@ constexpr QRgb background = 0xffe8e8e0;
 constexpr QRgb ink = 0xff000000;        // coastlines, frame, text, arrows, contours
 constexpr QRgb gridColour = 0xff5a5a6e;  // latitude/longitude lines
 constexpr QRgb isobarColour = 0xff780000;
+constexpr QRgb borderColour = 0xff5f5f5f;  // country borders: 95 is no cloud grey
 }

@@ -13,6 +13,7 @@ constexpr float kPi = 3.14159265f;
 constexpr double kLowPeriod = 28;    // hours between two lows entering the map
 constexpr double kHighPeriod = 60;
 constexpr float kKtPerGradient = 260; // geostrophic wind per hPa/pixel, with friction applied later
+constexpr float kUpstreamShift = 45;  // pixels east: upper troughs lag behind the surface lows
 
 float smoothstep(float e0, float e1, float x)
 {
@@ -60,8 +61,10 @@ void WeatherModel::addLows(int run, double lead)
         if (age < 0 || age > life)
             continue;
         const float phase = age / life;
+        // Born off Newfoundland, along a track that runs north of the Azores towards Iceland
+        // and Scandinavia; further north in summer.
         const float x0 = -200.0f + 130.0f * hashUnit(key, 3);
-        const float y0 = 120.0f + 250.0f * hashUnit(key, 4) - 50.0f * m_season;
+        const float y0 = 110.0f + 240.0f * hashUnit(key, 4) - 50.0f * m_season;
         const float vx = 3.4f + 2.2f * hashUnit(key, 5);
         const float vy = (hashUnit(key, 6) - 0.65f) * 1.3f;
         const float depth = (14.0f + 24.0f * hashUnit(key, 7)) * (1.0f - 0.3f * m_season);
@@ -101,40 +104,40 @@ void WeatherModel::addHighs(int run, double lead)
 
 void WeatherModel::addPermanentSystems()
 {
-    // Subtropical high in the south-west, stronger and further north in summer.
-    m_systems.push_back({150.0f, 500.0f - 60.0f * m_season, 7.0f + 5.0f * m_season, 230.0f, 0, 0});
-    // Winter high over the cold east of the continent.
+    // Azores high, stronger and further north in summer.
+    m_systems.push_back({80.0f, 470.0f - 50.0f * m_season, 7.0f + 5.0f * m_season, 230.0f, 0, 0});
+    // The western arm of the Siberian high over Russia in winter.
     if (m_season < 0)
-        m_systems.push_back({900.0f, 190.0f, -14.0f * m_season, 260.0f, 0, 0});
-    // Summer heat low over the southern continent.
+        m_systems.push_back({760.0f, 110.0f, -14.0f * m_season, 260.0f, 0, 0});
+    // Saharan heat low in summer.
     if (m_season > 0)
         m_systems.push_back({620.0f, 650.0f, -6.0f * m_season, 200.0f, 0, 0});
 }
 
 float WeatherModel::pressure(float x, float y) const
 {
-    float p = 1014.0f + 0.035f * (y - 330.0f);
-    for (const PressureSystem &s : m_systems) {
-        const float dx = x - s.x;
-        const float dy = y - s.y;
-        p += s.amplitude * expNeg(-(dx * dx + dy * dy) / (s.radius * s.radius));
-    }
-    return p;
+    float gx = 0, gy = 0, upstream = 0;
+    return pressureGradient(x, y, gx, gy, upstream);
 }
 
-float WeatherModel::pressureGradient(float x, float y, float &gx, float &gy) const
+float WeatherModel::pressureGradient(float x, float y, float &gx, float &gy, float &upstream) const
 {
-    float p = 1014.0f + 0.035f * (y - 330.0f);
+    const float background = 1014.0f + 0.035f * (y - 330.0f);
+    float p = background;
+    upstream = background;
     gx = 0;
     gy = 0.035f;
     for (const PressureSystem &s : m_systems) {
         const float dx = x - s.x;
         const float dy = y - s.y;
         const float r2 = s.radius * s.radius;
-        const float term = s.amplitude * expNeg(-(dx * dx + dy * dy) / r2);
+        const float inv = -1.0f / r2;
+        const float term = s.amplitude * expNeg((dx * dx + dy * dy) * inv);
         p += term;
-        gx += term * (-2.0f * dx / r2);
-        gy += term * (-2.0f * dy / r2);
+        gx += term * 2.0f * dx * inv;
+        gy += term * 2.0f * dy * inv;
+        const float ux = dx + kUpstreamShift;
+        upstream += s.amplitude * expNeg((ux * ux + dy * dy) * inv);
     }
     return p;
 }
@@ -147,8 +150,8 @@ WeatherSample WeatherModel::sample(float x, float y) const
 WeatherSample WeatherModel::sample(float x, float y, const Site &site) const
 {
     WeatherSample w;
-    float gx = 0, gy = 0;
-    w.mslp = pressureGradient(x, y, gx, gy);
+    float gx = 0, gy = 0, upstream = 0;
+    w.mslp = pressureGradient(x, y, gx, gy, upstream);
 
     const float lat = site.lat;
     const float land = site.land;
@@ -156,7 +159,7 @@ WeatherSample WeatherModel::sample(float x, float y, const Site &site) const
     const float localHour = m_hourOfDay + site.lon / 15.0f;
 
     // Fronts, warm sectors and cold air of every low.
-    float frontBand = 0, warmBand = 0, lowCore = 0, lowInfluence = 0, highInfluence = 0, airMass = 0;
+    float frontBand = 0, warmBand = 0, lowCore = 0, lowInfluence = 0, highInfluence = 0, airMass = 0, warmSector = 0;
     for (const PressureSystem &s : m_systems) {
         const float dx = x - s.x;
         const float dy = y - s.y;
@@ -191,28 +194,44 @@ WeatherSample WeatherModel::sample(float x, float y, const Site &site) const
         const float sector = logistic((x - frontX) / 14.0f) * logistic((y - frontY) / 14.0f) * near;
         const float behind = logistic((frontX - x) / 25.0f) * smoothstep(-40.0f, 40.0f, along) * near;
         airMass += strength * (7.0f * sector - 8.0f * behind);
+        warmSector += strength * sector;
     }
 
-    const float texture = fractalNoise(x - m_driftX, y, 90.0f, 3, 501u);
+    // Warm sectors a few degrees above the season, cold outbreaks some more below it.
+    airMass = std::clamp(airMass, -8.0f, 6.0f);
+
+    // Broad patches that drift with the flow; cells for the showers.
+    const float texture = fractalNoise(x - m_driftX, y, 120.0f, 2, 501u);
     const float cells = fractalNoise(x - m_driftX, y, 24.0f, 2, 733u);
+    const float afternoon = std::max(0.0f, std::cos(2.0f * kPi * (localHour - 15.0f) / 24.0f));
+    const float summer = std::max(0.0f, m_season);
 
-    // Temperatures: colder northwards, land warmer in summer and by day, colder in winter.
-    const float tLat = 25.0f - 0.72f * (lat - 30.0f) + m_season * (4.5f + 0.13f * (lat - 30.0f));
-    const float continental = land * (m_season * 5.0f - std::max(0.0f, -m_season) * 6.0f * std::max(0.0f, x - 350.0f) / 400.0f);
-    w.t850 = tLat - 10.5f + 0.8f * m_season + 1.3f * airMass + 1.5f * land * m_season;
-
-    float cloud = 32.0f + 55.0f * lowInfluence + 75.0f * std::max(frontBand, 0.9f * warmBand)
-        - 40.0f * highInfluence + 26.0f * texture;
-    cloud += land * std::max(0.0f, m_season) * 20.0f * std::max(0.0f, std::cos(2.0f * kPi * (localHour - 15.0f) / 24.0f));
+    // Shields ahead of the warm fronts, bands along the cold fronts, the grey warm sector and
+    // the cores of lows; clear skies under highs; fair-weather cumulus on summer afternoons.
+    float cloud = 18.0f + 45.0f * lowInfluence + 80.0f * std::max(frontBand, 0.95f * warmBand) + 30.0f * warmSector
+        - 45.0f * highInfluence + 14.0f * texture;
+    cloud += land * summer * afternoon * (18.0f + 14.0f * cells);
+    // Winter highs over the continent trap low stratus under their inversion.
+    cloud += 70.0f * std::max(0.0f, -m_season) * site.inland * std::min(1.0f, highInfluence);
     w.cloud = std::clamp(cloud, 0.0f, 100.0f);
 
-    // Short winter days warm the land less.
-    const float diurnal = std::cos(2.0f * kPi * (localHour - 15.0f) / 24.0f) * (1.0f + (3.5f + 2.0f * m_season) * land)
+    // Climate: the yearly mean falls northwards; the seasons swing more inland and further
+    // east (the Atlantic keeps its coasts mild); the ground cools with height.
+    const float east = std::clamp((site.lon + 10.0f) / 50.0f, 0.0f, 1.0f);
+    const float continental = site.inland * (0.6f + 0.4f * east);
+    const float yearly = 22.0f - 0.55f * (lat - 30.0f);
+    const float swing = 3.0f + 0.06f * (lat - 30.0f) + continental * (4.0f + 0.15f * std::max(0.0f, lat - 30.0f));
+    // Continental winters are colder than their summers are warm.
+    const float winterCold = 3.0f * continental * east * std::max(0.0f, -m_season);
+    // Long summer days warm the land a lot, short winter days little.
+    const float diurnal = std::cos(2.0f * kPi * (localHour - 15.0f) / 24.0f) * (0.6f + (4.0f + 2.5f * m_season) * land)
         * (1.0f - 0.55f * w.cloud / 100.0f);
-    w.t2m = tLat + continental + diurnal + airMass - 6.5f * height;
+    w.t2m = yearly + swing * m_season - winterCold + diurnal + airMass - 6.5f * height;
+    w.t850 = yearly - 11.0f + (3.0f + 0.1f * (lat - 30.0f) + 3.0f * continental) * m_season + 1.3f * airMass
+        + 2.0f * land * summer;
 
     // 500 hPa: follows the warmth of the column, troughs lag a little behind the surface lows.
-    w.z500 = 553.0f + 1.25f * w.t850 + 0.5f * (pressure(x + 45.0f, y) - 1014.0f);
+    w.z500 = 553.0f + 1.25f * w.t850 + 0.5f * (upstream - 1014.0f);
 
     // Wind: geostrophic, turned towards low pressure and slowed over land.
     const float friction = 0.82f - 0.3f * land;
@@ -221,14 +240,19 @@ WeatherSample WeatherModel::sample(float x, float y, const Site &site) const
     w.windY = (-gx - 0.35f * gy) * kKtPerGradient * friction * gust;
     w.wind = std::min(60.0f, std::hypot(w.windX, w.windY));
 
-    // Storm energy: warm, moist air near the ground under a not too warm 850 hPa layer.
+    // Storm energy: warm, moist air near the ground under a not too warm 850 hPa layer; the
+    // sea stays cooler than the land by day, so it builds over land on summer afternoons.
     const float moisture = 0.35f + 0.8f * w.cloud / 100.0f;
     float cape = ((w.t2m - 17.0f) * 85.0f + (w.t850 - 8.0f) * 60.0f) * moisture * (0.75f + 0.5f * cells);
     cape += 700.0f * frontBand * smoothstep(6.0f, 14.0f, w.t850);
+    cape *= 0.3f + 0.7f * land * (0.3f + 0.7f * afternoon);
+    // The low winter sun heats the ground too little for deep convection.
+    cape *= 0.1f + 0.9f * smoothstep(-0.5f, 0.7f, m_season);
     w.cape = std::clamp(cape, 0.0f, 3000.0f);
 
-    // Rain: fronts and the core of lows, showers where storm energy is high; none under clear skies.
-    float precip = (9.0f * frontBand + 5.0f * warmBand + 4.0f * lowCore) * (0.65f + 0.45f * texture);
+    // Rain: fronts, the warm sector and the core of lows, showers where storm energy is high;
+    // none under clear skies.
+    float precip = (9.0f * frontBand + 5.0f * warmBand + 4.0f * lowCore + 1.5f * warmSector) * (0.7f + 0.35f * texture);
     precip += w.cape / 1000.0f * 7.0f * std::max(0.0f, cells + 0.1f);
     w.precip = std::max(0.0f, precip) * smoothstep(50.0f, 78.0f, w.cloud);
     return w;

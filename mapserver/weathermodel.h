@@ -44,7 +44,8 @@ private:
     void addLows(int run, double lead);
     void addHighs(int run, double lead);
     void addPermanentSystems();
-    float pressureGradient(float x, float y, float &gx, float &gy) const;
+    // Also the pressure a little to the east, where the upper trough above lies.
+    float pressureGradient(float x, float y, float &gx, float &gy, float &upstream) const;
 
     double m_hour;
     float m_season;       // +1 in high summer, -1 in deep winter

@@ -21,7 +21,7 @@ QString describe(const std::optional<MapRequest> &r)
 
 bool isOverlay(QRgb c)
 {
-    return c == MapLayout::ink || c == MapLayout::gridColour || c == MapLayout::isobarColour;
+    return c == MapLayout::ink || c == MapLayout::gridColour || c == MapLayout::isobarColour || c == MapLayout::borderColour;
 }
 
 } // namespace
@@ -116,7 +116,9 @@ void TestMapServerMaps::mapPixels()
                 QFAIL(qPrintable(QStringLiteral("(%1, %2) is %3, in no legend entry").arg(x).arg(y).arg(c, 0, 16)));
         }
     }
-    QVERIFY2(classes.size() >= 4, qPrintable(QString::number(classes.size())));  // the weather varies
+    // The weather varies; storm energy may be nil everywhere in winter (the climate test
+    // looks at it in July).
+    QVERIFY2(classes.size() >= (kind == QLatin1String("orag") ? 1 : 4), qPrintable(QString::number(classes.size())));
 
     // The colour column the viewer copies, top to bottom with runs collapsed, is the legend.
     const QPoint origin = archive ? MapLayout::archiveLegendOrigin : MapLayout::forecastLegendOrigin;
