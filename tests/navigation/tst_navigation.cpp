@@ -78,6 +78,7 @@ private Q_SLOTS:
         // Archive at 850 hPa, though the current-run kind is temperature (1 °C here).
         form->Option11->setChecked(true);
         form->Option9->setChecked(true);
+        QVERIFY(m_h.settle(*form));  // no map to be had: the box reads what is painted below
         QImage ramp15(5, 5, QImage::Format_RGB32);  // 1 °C, or -6 °C at 850 hPa
         ramp15.fill(QColor(0, 230, 80));
         form->Picture1->paintPicture(ramp15, QRect(100, 100, 5, 5));
