@@ -5,7 +5,7 @@ DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev libcurl4-openssl-dev openssl 
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test bench clean
+.PHONY: deps configure build demo test bench clean test-sanitize fuzz fuzz-smoke fuzz-deps
 
 deps:
 	@missing=""; for p in $(DEBS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
@@ -27,5 +27,20 @@ test: build
 bench: build
 	@./scripts/bench.sh $(BUILD)
 
+# The whole project and its tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Any report fails the run; the only suppressions are leaks inside Qt or system libraries.
+ASAN_BUILD ?= build-asan
+SANITIZE := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+SAN_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
+
+test-sanitize: deps
+	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCARTAVENT_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && $(SAN_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -22,7 +22,7 @@ bool DemoMapServer::start(quint16 port)
     m_state->connections.resetPeak();
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("cartavent-mapserver"));
-    m_core = new ServerCore(*m_state);
+    m_core = new ServerCore(*m_state, m_limits);
     m_core->moveToThread(m_thread);
     QObject::connect(m_thread, &QThread::finished, m_core, &QObject::deleteLater);
     m_thread->start();
@@ -79,6 +79,16 @@ void DemoMapServer::setFault(const QString &pathPattern, const Fault &fault)
 void DemoMapServer::clearFaults()
 {
     m_state->faults.clear();
+}
+
+void DemoMapServer::setLimits(const ServerLimits &limits)
+{
+    m_limits = limits;
+}
+
+ServerLimits DemoMapServer::limits() const
+{
+    return m_limits;
 }
 
 QStringList DemoMapServer::requests() const

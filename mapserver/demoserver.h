@@ -2,6 +2,7 @@
 // The demonstration map server: synthetic GFS-style maps served over HTTP on loopback,
 // with faults that tests switch on per path.
 #include "mapserver/faulttable.h"
+#include "mapserver/serverlimits.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,7 +30,11 @@ public:
     void setFault(const QString &pathPattern, const Fault &fault);
     void clearFaults();
 
-    QStringList requests() const;        // paths requested, in order (thread-safe)
+    // What one client may take; takes effect at the next start().
+    void setLimits(const ServerLimits &limits);
+    ServerLimits limits() const;
+
+    QStringList requests() const;        // the last RequestLog::Capacity paths requested, in order (thread-safe)
     void clearRequests();
 
     // Client connections, each from accept to close (thread-safe).
@@ -55,6 +60,7 @@ private:
     QThread *m_thread = nullptr;
     ServerCore *m_core = nullptr;
     quint16 m_port = 0;
+    ServerLimits m_limits;
     QThread *m_prerender = nullptr;
     std::atomic<bool> m_cancelPrerender{false};
 };

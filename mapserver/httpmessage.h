@@ -12,7 +12,8 @@ struct HttpRequestHead {
 constexpr int MaxRequestHeadBytes = 16 * 1024;
 
 // Parses the text before the blank line. False for anything that is not a request line
-// "METHOD target HTTP/1.x" followed by header lines.
+// "METHOD target HTTP/1.x" followed by header lines, for control bytes anywhere, and for
+// a target with "%", "\\", "." or ".." in its path.
 bool parseRequestHead(const QByteArray &head, HttpRequestHead &out);
 
 QByteArray reasonPhrase(int status);

@@ -1,13 +1,15 @@
 #include "mapserver/servercore.h"
 
 #include "mapserver/httpconnection.h"
+#include "mapserver/serverstate.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 
-ServerCore::ServerCore(ServerState &state, QObject *parent)
+ServerCore::ServerCore(ServerState &state, const ServerLimits &limits, QObject *parent)
     : QObject(parent)
     , m_state(state)
+    , m_limits(limits)
     , m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &ServerCore::acceptConnections);
@@ -31,6 +33,10 @@ void ServerCore::shutdown()
 
 void ServerCore::acceptConnections()
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection())
-        new HttpConnection(socket, m_state, this);
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        if (m_state.connections.open() >= m_limits.maxConnections)
+            refuseConnection(socket, m_limits);
+        else
+            new HttpConnection(socket, m_state, m_limits, this);
+    }
 }

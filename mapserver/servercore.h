@@ -1,5 +1,7 @@
 #pragma once
 // The listening side of the demonstration server; lives in the server thread.
+#include "mapserver/serverlimits.h"
+
 #include <QObject>
 
 class QTcpServer;
@@ -8,7 +10,7 @@ struct ServerState;
 class ServerCore : public QObject {
     Q_OBJECT
 public:
-    explicit ServerCore(ServerState &state, QObject *parent = nullptr);
+    ServerCore(ServerState &state, const ServerLimits &limits, QObject *parent = nullptr);
 
     bool listen(quint16 port);
     quint16 port() const;
@@ -19,5 +21,6 @@ private:
     void acceptConnections();
 
     ServerState &m_state;
+    const ServerLimits m_limits;
     QTcpServer *m_server;
 };

@@ -3,6 +3,8 @@
 void RequestLog::append(const QString &path)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_paths.size() >= Capacity)
+        m_paths.removeFirst();
     m_paths.append(path);
 }
 

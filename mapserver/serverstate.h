@@ -7,8 +7,11 @@
 #include <QStringList>
 #include <atomic>
 
+// The most recent paths only: a client that never stops asking cannot grow it for ever.
 class RequestLog {
 public:
+    static constexpr qsizetype Capacity = 4096;
+
     void append(const QString &path);
     QStringList all() const;
     void clear();

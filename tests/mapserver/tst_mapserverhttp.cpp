@@ -1,51 +1,13 @@
 // The demonstration server over real loopback connections: answers, keep-alive and faults.
 #include "mapserver/demoserver.h"
 #include "mapserver/maplayout.h"
+#include "support/rawhttp.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QtTest>
 
 namespace {
-
-struct Response {
-    int status = 0;
-    QMap<QByteArray, QByteArray> headers;  // names in lower case
-    QByteArray body;
-};
-
-// Writes raw bytes, then collects all the server sends until it closes or the time runs out.
-QByteArray exchange(quint16 port, const QByteArray &request, bool *closed, int timeoutMs = 10000)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.waitForConnected(5000);
-    socket.write(request);
-    const QDeadlineTimer deadline(timeoutMs);
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    *closed = socket.state() != QAbstractSocket::ConnectedState;
-    return socket.readAll();
-}
-
-// Takes the first response off the stream; without Content-Length the body runs to the end.
-Response takeResponse(QByteArray &stream)
-{
-    Response r;
-    const qsizetype headEnd = stream.indexOf("\r\n\r\n");
-    if (headEnd < 0) {
-        stream.clear();
-        return r;
-    }
-    const QList<QByteArray> lines = stream.left(headEnd).split('\n');
-    r.status = lines[0].split(' ').value(1).toInt();
-    for (const QByteArray &line : lines.mid(1))
-        r.headers.insert(line.left(line.indexOf(':')).toLower(), line.mid(line.indexOf(':') + 1).trimmed());
-    r.body = stream.mid(headEnd + 4, r.headers.value("content-length", "-1").toLongLong());
-    stream.remove(0, headEnd + 4 + r.body.size());
-    return r;
-}
 
 const QString kProbe = QStringLiteral("/wz/pics/Rtavn065.gif");
 
@@ -85,11 +47,11 @@ void TestMapServerHttp::pipelinedAnswersAndRecordsInOrder()
         paths.append(line.section(QLatin1Char(' '), 1));
     }
     bool closed = false;
-    QByteArray stream = exchange(m_server.port(), bytes + "HELLO\r\n\r\n", &closed);
+    const QByteArray stream = rawExchange(m_server.port(), bytes + "HELLO\r\n\r\n", &closed);
     QVERIFY(closed);
     QList<int> statuses;
-    while (!stream.isEmpty())
-        statuses.append(takeResponse(stream).status);
+    for (const RawResponse &r : takeResponses(stream))
+        statuses.append(r.status);
     QCOMPARE(statuses, (QList<int>{200, 404, 200, 404, 405, 404, 400}));
     QCOMPARE(m_server.requests(), paths);
 }
@@ -118,10 +80,10 @@ void TestMapServerHttp::faults()
     QElapsedTimer clock;
     clock.start();
     bool closed = false;
-    QByteArray stream = exchange(m_server.port(), "GET " + kProbe.toLatin1() + " HTTP/1.1\r\nConnection: close\r\n\r\n", &closed);
+    QByteArray stream = rawExchange(m_server.port(), "GET " + kProbe.toLatin1() + " HTTP/1.1\r\nConnection: close\r\n\r\n", &closed);
     QVERIFY(clock.elapsed() >= fault.delayMs * 9 / 10);
     QVERIFY(closed);
-    const Response r = takeResponse(stream);
+    const RawResponse r = takeResponse(stream);
     QTEST(r.status, "status");
     QTEST(r.headers.contains("content-length"), "contentLength");
     if (r.headers.contains("content-length") && r.status == 200)
