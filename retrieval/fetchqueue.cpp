@@ -218,7 +218,12 @@ void FetchQueue::cancelAll()
         if (f->m_users == 0)
             f->deleteLater();
     }
+    cancelRunning();
+    Q_EMIT activity();
+}
+
+void FetchQueue::cancelRunning()
+{
     for (MapFetch *f : std::as_const(m_running))
         f->m_transfer->cancel();
-    Q_EMIT activity();
 }

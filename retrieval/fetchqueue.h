@@ -96,7 +96,8 @@ public:
     // shared (and moved ahead when this request is urgent).
     FetchHandle request(const QString &url, const QString &file, bool urgent);
 
-    void cancelAll();  // every running and waiting fetch ends as cancelled
+    void cancelAll();      // every running and waiting fetch ends as cancelled
+    void cancelRunning();  // the ones under way; the waiting ones start later
     int running() const;
     int waiting() const;
     const QList<MapFetch *> &runningFetches() const { return m_running; }
