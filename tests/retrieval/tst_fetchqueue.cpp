@@ -25,6 +25,8 @@ const QByteArray kMap = bodyPattern(30000);
 const FixtureResponse kHang{.hang = true};
 // A few hundred milliseconds of body, so the fetch is seen running.
 const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDelayMs = 100};
+// Frees its slot late enough for the test to queue more behind it first.
+const FixtureResponse kSlotHolder{.body = bodyPattern(700), .pieceSize = 100, .pieceDelayMs = 100};
 
 enum class End { Wait, CancelAll, Release };
 
@@ -166,6 +168,18 @@ private Q_SLOTS:
         QTRY_COMPARE(leftovers(folder, name), QStringList());
     }
 
+    // The rename fails rather than the temporary file: still a file error, and nothing left over.
+    void folderWhereTheMapGoes()
+    {
+        m_server->responses["/m.gif"] = {.body = kMap};
+        QVERIFY(QDir(m_dir->path()).mkdir("m.gif"));
+        FetchHandle handle = m_queue->request(m_server->url("/m.gif"), cached("m.gif"), false);
+        QTRY_VERIFY(handle->state() == MapFetch::State::Done);
+        QCOMPARE(handle->outcome().error, int(MapFetch::FileError));
+        QVERIFY(QFileInfo(cached("m.gif")).isDir());
+        QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+    }
+
     void parallelism()
     {
         QStringList paths;
@@ -195,33 +209,36 @@ private Q_SLOTS:
 
     void urgentGoesFirst_data()
     {
-        QTest::addColumn<QString>("urgent");       // requested once the slots are full
+        QTest::addColumn<QStringList>("urgent");   // requested in turn once the slots are full
         QTest::addColumn<QStringList>("after");    // paths the server sees once a slot frees
-        QTest::newRow("new request") << "/u.gif" << QStringList{"/u.gif", "/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
-        QTest::newRow("a waiting file") << "/w3.gif" << QStringList{"/w3.gif", "/w0.gif", "/w1.gif", "/w2.gif"};
+        QTest::newRow("new request") << QStringList{"/u.gif"} << QStringList{"/u.gif", "/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
+        QTest::newRow("a waiting file") << QStringList{"/w3.gif"} << QStringList{"/w3.gif", "/w0.gif", "/w1.gif", "/w2.gif"};
+        QTest::newRow("urgent ones keep their order") << QStringList{"/u.gif", "/w2.gif"}
+                                                      << QStringList{"/u.gif", "/w2.gif", "/w0.gif", "/w1.gif", "/w3.gif"};
     }
 
     void urgentGoesFirst()
     {
-        QFETCH(QString, urgent);
+        QFETCH(QStringList, urgent);
         QFETCH(QStringList, after);
         // One slot frees after a while; the other three stay taken, so starts come one by one.
         const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
-        m_server->responses["/s0.gif"] = kSlow;
+        m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
             m_server->responses[path] = kHang;
-        for (const QString &path : waiting + QStringList{urgent})
+        for (const QString &path : waiting + urgent)
             m_server->responses[path] = {.body = kMap};
 
         std::vector<FetchHandle> handles = requestAll(running + waiting);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
         QCOMPARE(m_queue->waiting(), waiting.size());
-        std::vector<FetchHandle> late = requestAll({urgent}, true);
+        std::vector<FetchHandle> late = requestAll(urgent, true);
         QTRY_COMPARE_WITH_TIMEOUT(m_server->paths.size(), FetchQueue::MaxParallel + after.size(), 5000);
         QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), after);
         QTRY_VERIFY(allDone(late));
-        QCOMPARE(late.front()->outcome().error, 0);
-        QCOMPARE(contents(cached(urgent.mid(1))), kMap);
+        for (const FetchHandle &h : late)
+            QCOMPARE(h->outcome().error, 0);
+        QCOMPARE(contents(cached(urgent.last().mid(1))), kMap);
     }
 
     void endWhileWaiting_data()
@@ -235,7 +252,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, cancelAll);
         const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif"};
-        m_server->responses["/s0.gif"] = kSlow;
+        m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
             m_server->responses[path] = kHang;
         for (const QString &path : waiting)
@@ -277,7 +294,7 @@ private Q_SLOTS:
         QFETCH(bool, whileRunning);
         QFETCH(bool, releaseFirst);
         QFETCH(bool, afterDone);
-        m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 30};
+        m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 60};
         std::vector<FetchHandle> handles = requestAll({"/m.gif"});
         if (whileRunning)
             QTRY_VERIFY(handles.front()->received() > 0);
