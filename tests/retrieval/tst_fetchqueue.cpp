@@ -29,6 +29,7 @@ const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDe
 const FixtureResponse kSlotHolder{.body = bodyPattern(700), .pieceSize = 100, .pieceDelayMs = 100};
 
 enum class End { Wait, CancelAll, Release };
+enum class Stop { ReleaseFirstWaiting, CancelAll, CancelRunning };
 
 QByteArray contents(const QString &path)
 {
@@ -36,11 +37,11 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Whatever is in the folder besides the map itself: a temporary file left behind.
-QStringList leftovers(const QString &folder, const QString &map)
+// Files in the folder that are not maps (every map here ends in .gif): temporary files left behind.
+QStringList leftovers(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.removeAll(map);
+    names.removeIf([](const QString &name) { return name.endsWith(".gif"); });
     return names;
 }
 
@@ -52,6 +53,7 @@ bool allDone(const std::vector<FetchHandle> &handles)
 } // namespace
 
 Q_DECLARE_METATYPE(End)
+Q_DECLARE_METATYPE(Stop)
 
 class TestFetchQueue : public QObject {
     Q_OBJECT
@@ -131,7 +133,7 @@ private Q_SLOTS:
         QFETCH(int, error);
         m_server->responses["/m.gif"] = response;
         m_queue->setOptions(options);
-        const QString file = cached(target), folder = QFileInfo(file).absolutePath(), name = QFileInfo(file).fileName();
+        const QString file = cached(target), folder = QFileInfo(file).absolutePath();
         const bool folderExists = QFileInfo(folder).isDir();
         if (folderExists) {
             QFile previous(file);
@@ -161,11 +163,11 @@ private Q_SLOTS:
         }
         if (!folderExists) {
             QVERIFY(!QFileInfo::exists(folder));
-            QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+            QCOMPARE(leftovers(m_dir->path()), QStringList());
             return;
         }
         QCOMPARE(contents(file), error == 0 ? response.body : kPrevious);
-        QTRY_COMPARE(leftovers(folder, name), QStringList());
+        QTRY_COMPARE(leftovers(folder), QStringList());
     }
 
     // The rename fails rather than the temporary file: still a file error, and nothing left over.
@@ -177,7 +179,7 @@ private Q_SLOTS:
         QTRY_VERIFY(handle->state() == MapFetch::State::Done);
         QCOMPARE(handle->outcome().error, int(MapFetch::FileError));
         QVERIFY(QFileInfo(cached("m.gif")).isDir());
-        QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+        QCOMPARE(leftovers(m_dir->path()), QStringList());
     }
 
     void parallelism()
@@ -241,16 +243,23 @@ private Q_SLOTS:
         QCOMPARE(contents(cached(urgent.last().mid(1))), kMap);
     }
 
-    void endWhileWaiting_data()
+    void stopWithFetchesWaiting_data()
     {
-        QTest::addColumn<bool>("cancelAll");  // false: the last handle of /w0.gif is released
-        QTest::newRow("last handle released") << false;
-        QTest::newRow("cancelAll") << true;
+        QTest::addColumn<Stop>("stop");
+        QTest::addColumn<QStringList>("fetchedLater");  // what the server sees once the slots are free
+        QTest::addColumn<int>("waitingError");          // how the waiting fetches still held end
+        QTest::newRow("last handle of a waiting fetch released") << Stop::ReleaseFirstWaiting << QStringList{"/w1.gif"} << 0;
+        QTest::newRow("cancelAll") << Stop::CancelAll << QStringList() << int(HttpClient::ErrCancelled);
+        // The new options (here a cap under the map's size) reach the fetches that start afterwards.
+        QTest::newRow("cancelRunning under new options") << Stop::CancelRunning << QStringList{"/w0.gif", "/w1.gif"}
+                                                         << int(HttpClient::ErrTooLarge);
     }
 
-    void endWhileWaiting()
+    void stopWithFetchesWaiting()
     {
-        QFETCH(bool, cancelAll);
+        QFETCH(Stop, stop);
+        QFETCH(QStringList, fetchedLater);
+        QFETCH(int, waitingError);
         const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif"};
         m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
@@ -260,22 +269,31 @@ private Q_SLOTS:
         std::vector<FetchHandle> handles = requestAll(running + waiting);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
 
-        if (!cancelAll) {
-            handles[4].release();
-            QCOMPARE(m_queue->waiting(), 1);
-            QTRY_VERIFY(handles[5]->state() == MapFetch::State::Done);
-            QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), QStringList{"/w1.gif"});
-            QVERIFY(!QFileInfo::exists(cached("w0.gif")));
-            return;
+        switch (stop) {
+        case Stop::ReleaseFirstWaiting:
+            handles[FetchQueue::MaxParallel].release();
+            QCOMPARE(m_queue->waiting(), waiting.size() - 1);
+            break;
+        case Stop::CancelAll:
+            m_queue->cancelAll();
+            QCOMPARE(m_queue->waiting(), 0);
+            break;
+        case Stop::CancelRunning:
+            m_queue->setOptions({.maxBodyBytes = 1000});
+            m_queue->cancelRunning();
+            break;
         }
-        m_queue->cancelAll();
-        QCOMPARE(m_queue->waiting(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 5000);
-        QCOMPARE(m_queue->running(), 0);
-        for (const FetchHandle &h : handles)
-            QCOMPARE(h->outcome().error, int(HttpClient::ErrCancelled));
-        QCOMPARE(m_server->paths, running);  // nothing waiting was fetched
-        QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+        for (size_t i = 0; i < handles.size(); ++i) {
+            if (!handles[i] || (stop == Stop::ReleaseFirstWaiting && i < size_t(FetchQueue::MaxParallel)))
+                continue;  // released, or left running
+            QTRY_VERIFY_WITH_TIMEOUT(handles[i]->state() == MapFetch::State::Done, 5000);
+            const bool wasRunning = i < size_t(FetchQueue::MaxParallel);
+            QCOMPARE(handles[i]->outcome().error, wasRunning ? int(HttpClient::ErrCancelled) : waitingError);
+        }
+        QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), fetchedLater);
+        for (const QString &path : waiting)
+            QCOMPARE(QFileInfo::exists(cached(path.mid(1))), waitingError == 0 && fetchedLater.contains(path));
+        QTRY_COMPARE(leftovers(m_dir->path()), QStringList());
     }
 
     void sharedFetch_data()
