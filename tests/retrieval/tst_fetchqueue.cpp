@@ -29,7 +29,7 @@ const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDe
 const FixtureResponse kSlotHolder{.body = bodyPattern(700), .pieceSize = 100, .pieceDelayMs = 100};
 
 enum class End { Wait, CancelAll, Release };
-enum class Stop { ReleaseFirstWaiting, CancelAll, CancelRunning };
+enum class Stop { ReleaseFirstWaiting, ReassignFirstWaiting, CancelAll, CancelRunning };
 
 QByteArray contents(const QString &path)
 {
@@ -249,6 +249,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("fetchedLater");  // what the server sees once the slots are free
         QTest::addColumn<int>("waitingError");          // how the waiting fetches still held end
         QTest::newRow("last handle of a waiting fetch released") << Stop::ReleaseFirstWaiting << QStringList{"/w1.gif"} << 0;
+        // Moving another request into the handle gives up what it held.
+        QTest::newRow("handle of a waiting fetch reassigned") << Stop::ReassignFirstWaiting << QStringList{"/w1.gif", "/w2.gif"} << 0;
         QTest::newRow("cancelAll") << Stop::CancelAll << QStringList() << int(HttpClient::ErrCancelled);
         // The new options (here a cap under the map's size) reach the fetches that start afterwards.
         QTest::newRow("cancelRunning under new options") << Stop::CancelRunning << QStringList{"/w0.gif", "/w1.gif"}
@@ -264,12 +266,16 @@ private Q_SLOTS:
         m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
             m_server->responses[path] = kHang;
-        for (const QString &path : waiting)
+        for (const QString &path : waiting + QStringList{"/w2.gif"})
             m_server->responses[path] = {.body = kMap};
         std::vector<FetchHandle> handles = requestAll(running + waiting);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
 
         switch (stop) {
+        case Stop::ReassignFirstWaiting:
+            handles[FetchQueue::MaxParallel] = m_queue->request(m_server->url("/w2.gif"), cached("w2.gif"), false);
+            QCOMPARE(m_queue->waiting(), waiting.size());
+            break;
         case Stop::ReleaseFirstWaiting:
             handles[FetchQueue::MaxParallel].release();
             QCOMPARE(m_queue->waiting(), waiting.size() - 1);
@@ -284,7 +290,8 @@ private Q_SLOTS:
             break;
         }
         for (size_t i = 0; i < handles.size(); ++i) {
-            if (!handles[i] || (stop == Stop::ReleaseFirstWaiting && i < size_t(FetchQueue::MaxParallel)))
+            const bool slotsStayTaken = stop == Stop::ReleaseFirstWaiting || stop == Stop::ReassignFirstWaiting;
+            if (!handles[i] || (slotsStayTaken && i < size_t(FetchQueue::MaxParallel)))
                 continue;  // released, or left running
             QTRY_VERIFY_WITH_TIMEOUT(handles[i]->state() == MapFetch::State::Done, 5000);
             const bool wasRunning = i < size_t(FetchQueue::MaxParallel);

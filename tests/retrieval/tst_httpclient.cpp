@@ -127,6 +127,9 @@ private Q_SLOTS:
             << FixtureResponse{.headers = "Transfer-Encoding: chunked\r\n", .body = chunkedBody, .contentLength = false, .pieceSize = 1000, .pieceDelayMs = 1}
             << m << defaults << -1 << 0;
         QTest::newRow("404") << FixtureResponse{.status = 404, .body = "<h1>Not Found</h1>"} << m << defaults << -1 << int(HttpClient::ErrNotAMap);
+        // Still an error page, whatever its size: the cap is for maps.
+        QTest::newRow("404 page over the cap") << FixtureResponse{.status = 404, .body = bodyPattern(20000)} << m << capped << -1
+                                               << int(HttpClient::ErrNotAMap);
         QTest::newRow("500") << FixtureResponse{.status = 500, .body = "<h1>Oops</h1>"} << m << defaults << -1 << int(HttpClient::ErrNotAMap);
         QTest::newRow("connection refused") << FixtureResponse{} << QString("http://127.0.0.1:%1/m.gif").arg(FixtureServer::unusedPort())
                                             << defaults << -1 << int(HttpClient::ErrConnect);
@@ -166,6 +169,7 @@ private Q_SLOTS:
         const Received got = fetch(*m_client, url.startsWith('/') ? m_server->url(url) : url, options, refuseAfter);
         QVERIFY(got.ended);
         QCOMPARE(got.finishedCount, 1);
+        QEXPECT_FAIL("404 page over the cap", "CURLOPT_MAXFILESIZE rejects the announced length before the status is judged: 35770", Abort);
         QCOMPARE(got.error, error);
         if (error == HttpClient::NoError) {
             QCOMPARE(got.body, whole);
