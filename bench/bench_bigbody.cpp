@@ -1,4 +1,4 @@
-// Peak memory growth of the process while Download streams a 30 MiB body to the cache.
+// Peak memory growth of the process while a map fetch streams a 30 MiB body to the cache.
 // The body must go to disk in chunks, so the growth should stay far below the body size.
 #include "bench/benchsupport.h"
 #include "bench/benchserver.h"
@@ -14,6 +14,7 @@ namespace {
 constexpr qint64 BodyBytes = 30ll * 1024 * 1024;
 constexpr double TargetMiB = 4;
 constexpr int Rounds = 3;
+constexpr int FetchTimeoutMs = 60000;
 
 // Empty when the file holds exactly the body the server sent, else what is wrong.
 QString checkBody(const QString &path, qint64 expectedSize)
@@ -61,7 +62,7 @@ int main(int argc, char **argv)
         resetWorked = bench::resetPeakRss() && resetWorked;
         QElapsedTimer clock;
         clock.start();
-        service->Download(url, file);
+        const FetchOutcome outcome = bench::fetchMap(*service, url, file, FetchTimeoutMs);
         const double seconds = clock.elapsed() / 1000.0;
         const qint64 peakAfter = bench::statusKiB("VmHWM");
         // Against the RSS before: an upper bound that is exact when the peak was reset.
@@ -76,7 +77,8 @@ int main(int argc, char **argv)
                         .arg(growth, 0, 'f', 2)
                         .arg(seconds, 0, 'f', 3)
                         .arg(BodyBytes / 1048576.0 / seconds, 0, 'f', 0));
-        const QString problem = checkBody(file, BodyBytes);
+        const QString problem = outcome.error ? QStringLiteral("%1 (%2)").arg(outcome.text).arg(outcome.error)
+                                              : checkBody(file, BodyBytes);
         if (!problem.isEmpty()) {
             bench::note(QStringLiteral("round %1: the downloaded file is wrong: %2").arg(round).arg(problem));
             return 1;

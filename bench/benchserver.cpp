@@ -3,6 +3,9 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -25,8 +28,8 @@ const QByteArray &pattern()
 // One connection: answers its requests one after the other, each body as the socket drains.
 class Connection : public QObject {
 public:
-    Connection(QTcpSocket *socket, const QHash<QString, QByteArray> &files)
-        : QObject(socket), m_socket(socket), m_files(files)
+    Connection(QTcpSocket *socket, const QHash<QString, QByteArray> &files, const std::atomic<int> &delayMs)
+        : QObject(socket), m_socket(socket), m_files(files), m_delayMs(delayMs)
     {
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, &Connection::nextRequest);
@@ -62,15 +65,27 @@ private:
             m_total = m_file.size();
         }
         m_sent = 0;
-        m_socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                        + QByteArray::number(m_total) + (m_close ? "\r\nConnection: close" : "") + "\r\n\r\n");
+        m_head = "HTTP/1.1 " + status + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
+                 + QByteArray::number(m_total) + (m_close ? "\r\nConnection: close" : "") + "\r\n\r\n";
+        const int delay = m_delayMs.load();
+        if (delay <= 0) {
+            answer();
+            return;
+        }
+        // Precise: a coarse timer may be several percent late, which the round trip would not be.
+        QTimer::singleShot(delay, Qt::PreciseTimer, this, &Connection::answer);
+    }
+
+    void answer()
+    {
+        m_socket->write(std::exchange(m_head, QByteArray()));
         fill();
     }
 
     void fill()
     {
-        if (m_total < 0)
-            return;
+        if (m_total < 0 || !m_head.isNull())
+            return;  // between requests, or the answer is held back
         while (m_sent < m_total && m_socket->bytesToWrite() < MaxQueuedBytes) {
             const qint64 size = qMin(PieceBytes, m_total - m_sent);
             const char *from = m_file.isNull() ? pattern().constData() + m_sent % 251 : m_file.constData() + m_sent;
@@ -89,7 +104,9 @@ private:
 
     QTcpSocket *m_socket;
     const QHash<QString, QByteArray> &m_files;
+    const std::atomic<int> &m_delayMs;
     QByteArray m_pending;  // received bytes not yet taken as a request
+    QByteArray m_head;     // headers of an answer held back; null once sent
     QByteArray m_file;     // body being sent; null for a generated one
     qint64 m_total = -1;   // body size; -1 between requests
     qint64 m_sent = 0;
@@ -129,7 +146,7 @@ void BenchServer::run()
     }
     connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
         while (QTcpSocket *socket = server.nextPendingConnection())
-            new Connection(socket, m_files);
+            new Connection(socket, m_files, m_delayMs);
     });
     m_port = server.serverPort();
     exec();

@@ -6,6 +6,7 @@
 //   GET "/<n>": a generated body of n bytes; byte p is byteAt(p), so a received file can be
 //   checked without a copy.
 //   Anything else: 404 with a small body.
+// setDelayMs() holds every answer back that long, as a distant server's round trip would.
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -19,6 +20,7 @@ public:
     ~BenchServer() override;
 
     void setFiles(const QHash<QString, QByteArray> &files);  // before startServing()
+    void setDelayMs(int ms) { m_delayMs = ms; }             // any time; later requests see it
     bool startServing();       // false when it could not listen
     QString hostPort() const;  // "127.0.0.1:port"
 
@@ -29,5 +31,6 @@ protected:
 
 private:
     QHash<QString, QByteArray> m_files;
+    std::atomic<int> m_delayMs {0};
     std::atomic<int> m_port {-1};  // 0 while starting, -1 after a failed listen
 };

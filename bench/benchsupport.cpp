@@ -2,7 +2,6 @@
 
 #include "retrieval/retrievalservice.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 
@@ -81,6 +80,25 @@ std::unique_ptr<RetrievalService> makeService(const QString &cacheDir, const QSt
     service->servers().SwitchNormalServer();
     service->log().StartLog();
     return service;
+}
+
+FetchOutcome fetchMap(RetrievalService &service, const QString &url, const QString &file, int timeoutMs)
+{
+    FetchHandle fetch = service.queue().request(url, file, true);
+    if (fetch->state() != MapFetch::State::Done && !waitForSignal(fetch.get(), &MapFetch::finished, timeoutMs))
+        return FetchOutcome{-1, QStringLiteral("no end after %1 ms").arg(timeoutMs), true};
+    return fetch->outcome();
+}
+
+int waitForBatch(MapBatch *batch, int timeoutMs)
+{
+    // Read in the slot: a finished batch deletes itself once the loop runs again.
+    int failures = -1;
+    QObject guard;  // ends the connection with this call, whatever the batch does later
+    QObject::connect(batch, &MapBatch::finished, &guard, [batch, &failures] { failures = batch->failures(); });
+    if (batch->isFinished())
+        return batch->failures();
+    return waitForSignal(batch, &MapBatch::finished, timeoutMs) ? failures : -1;
 }
 
 QStringList sameHostEverywhere(const QString &hostPort) { return {hostPort, hostPort, hostPort}; }

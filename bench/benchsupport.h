@@ -2,12 +2,16 @@
 // Small helpers shared by the benchmark programs: result lines, CPU time, memory figures,
 // and waiting for a child process without blocking the event loop (servers of the same
 // thread must keep answering it).
+#include <QEventLoop>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
+class MapBatch;
 class RetrievalService;
+struct FetchOutcome;
 
 namespace bench {
 
@@ -32,6 +36,27 @@ int runProcess(const QString &program, const QStringList &arguments);
 std::unique_ptr<RetrievalService> makeService(const QString &cacheDir, const QStringList &hosts);
 // The same host:port for all three server places.
 QStringList sameHostEverywhere(const QString &hostPort);
+
+// Runs the event loop until sender emits signal; false when timeoutMs passed first. Only a
+// benchmark waits like this: the program itself reacts to the signal.
+template <typename Sender, typename Signal>
+bool waitForSignal(const Sender *sender, Signal signal, int timeoutMs)
+{
+    QEventLoop loop;
+    bool arrived = false;
+    QObject::connect(sender, signal, &loop, [&] {
+        arrived = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return arrived;
+}
+
+// One map fetched through the service's queue, waited for. error -1 when it never ended.
+FetchOutcome fetchMap(RetrievalService &service, const QString &url, const QString &file, int timeoutMs);
+// Waits for a batch the service started; its failures, or -1 when it did not end in time.
+int waitForBatch(MapBatch *batch, int timeoutMs);
 
 double median(QList<double> values);
 double best(const QList<double> &values);

@@ -26,14 +26,12 @@ qint64 MapFetch::announced() const
 
 bool MapFetch::write(const char *data, qsizetype size)
 {
-    // The temporary file is made with the first byte of a map: an error page gets none.
-    if (!m_temp) {
-        m_temp = new QTemporaryFile(m_file + QStringLiteral(".XXXXXX"));
-        if (!m_temp->open()) {
-            m_writeError = m_temp->errorString();
-            return false;
-        }
+    if (!m_temp && m_body.size() + size <= MemoryLimit) {
+        m_body.append(data, size);
+        return true;
     }
+    if (!m_temp && !spill())
+        return false;
     if (m_temp->write(data, size) != size) {
         m_writeError = m_temp->errorString();
         return false;
@@ -41,9 +39,48 @@ bool MapFetch::write(const char *data, qsizetype size)
     return true;
 }
 
+bool MapFetch::spill()
+{
+    m_temp = new QTemporaryFile(m_file + QStringLiteral(".XXXXXX"));
+    if (!m_temp->open() || m_temp->write(m_body) != m_body.size()) {
+        m_writeError = m_temp->errorString();
+        return false;
+    }
+    m_body = QByteArray();
+    return true;
+}
+
+namespace {
+
+bool holds(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
+} // namespace
+
 // Puts a complete body under the map's name in one step (rename replaces atomically).
 // No forced flush to disk: a map lost to a power cut is simply fetched again, and the
 // flush would cost more than the transfer itself.
+QString MapFetch::commit()
+{
+    if (!m_temp) {
+        if (holds(m_file, m_body))
+            return {};  // the same map again: nothing to replace
+        if (!spill())
+            return m_writeError;
+    }
+    if (!m_temp->flush())
+        return m_temp->errorString();
+    m_temp->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                           | QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(m_temp->fileName()).constData(), QFile::encodeName(m_file).constData()) != 0)
+        return qt_error_string(errno);
+    m_temp->setAutoRemove(false);
+    return {};
+}
+
 void MapFetch::end()
 {
     int error = m_transfer ? m_transfer->errorNumber() : HttpClient::ErrCancelled;
@@ -52,25 +89,13 @@ void MapFetch::end()
         error = FileError;
         text = m_writeError;
     } else if (!error) {
-        if (!m_temp)
-            write(nullptr, 0);  // an empty map is still a file
-        if (m_writeError.isEmpty() && !m_temp->flush())
-            m_writeError = m_temp->errorString();
-        if (m_writeError.isEmpty()) {
-            m_temp->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                   | QFileDevice::ReadOther);
-            if (std::rename(QFile::encodeName(m_temp->fileName()).constData(), QFile::encodeName(m_file).constData()) == 0)
-                m_temp->setAutoRemove(false);
-            else
-                m_writeError = qt_error_string(errno);
-        }
-        if (!m_writeError.isEmpty()) {
+        text = commit();
+        if (!text.isEmpty())
             error = FileError;
-            text = m_writeError;
-        }
     }
     delete m_temp;  // whatever did not become the map goes
     m_temp = nullptr;
+    m_body = QByteArray();
     m_outcome = FetchOutcome{error, error ? text : QString(), error != HttpClient::ErrStartFailed};
     m_state = State::Done;
 }
@@ -218,7 +243,12 @@ void FetchQueue::cancelAll()
         if (f->m_users == 0)
             f->deleteLater();
     }
+    cancelRunning();
+    Q_EMIT activity();
+}
+
+void FetchQueue::cancelRunning()
+{
     for (MapFetch *f : std::as_const(m_running))
         f->m_transfer->cancel();
-    Q_EMIT activity();
 }

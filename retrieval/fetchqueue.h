@@ -23,6 +23,9 @@ class MapFetch : public QObject {
 public:
     // Error number of a map that cannot be written, as the classic file layer numbers it.
     static constexpr int FileError = 75;
+    // A body up to this size is kept in memory until it is whole: a map that arrives
+    // unchanged then leaves the cache untouched, and a new one costs one file.
+    static constexpr qsizetype MemoryLimit = 512 * 1024;
 
     enum class State { Waiting, Running, Done };
 
@@ -44,6 +47,8 @@ private:
     friend class FetchHandle;
     MapFetch(const QString &url, const QString &file) : m_url(url), m_file(file) {}
     bool write(const char *data, qsizetype size);
+    bool spill();                 // the body so far into a temporary file beside the map
+    QString commit();             // the whole body under the map's name; why not, if it failed
     void end();
 
     QString m_url;
@@ -51,6 +56,7 @@ private:
     State m_state = State::Waiting;
     FetchOutcome m_outcome;
     QPointer<HttpTransfer> m_transfer;
+    QByteArray m_body;            // until it passes MemoryLimit
     QTemporaryFile *m_temp = nullptr;
     QString m_writeError;
     int m_users = 0;
@@ -96,7 +102,8 @@ public:
     // shared (and moved ahead when this request is urgent).
     FetchHandle request(const QString &url, const QString &file, bool urgent);
 
-    void cancelAll();  // every running and waiting fetch ends as cancelled
+    void cancelAll();      // every running and waiting fetch ends as cancelled
+    void cancelRunning();  // the ones under way; the waiting ones start later
     int running() const;
     int waiting() const;
     const QList<MapFetch *> &runningFetches() const { return m_running; }

@@ -172,6 +172,11 @@ bool HttpTransfer::headerLine(const QByteArray &line)
         const QList<QByteArray> parts = m_statusLine.split(' ');
         m_status = parts.size() > 1 ? parts.at(1).toInt() : 0;
         m_announced = -1;
+        m_location = false;
+        return true;
+    }
+    if (line.size() > 9 && qstrnicmp(line.constData(), "location:", 9) == 0) {
+        m_location = !line.mid(9).trimmed().isEmpty();
         return true;
     }
     const qsizetype colon = line.indexOf(':');
@@ -194,8 +199,7 @@ bool HttpTransfer::headerLine(const QByteArray &line)
         }
         return true;
     }
-    char *location = nullptr;
-    if (isRedirect(m_status) && curl_easy_getinfo(m_easy, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
+    if (isRedirect(m_status) && m_location)
         return true;  // libcurl follows it
     // An error page is not a map: hang up before its body.
     m_pendingError = HttpClient::ErrNotAMap;
@@ -226,6 +230,9 @@ void HttpTransfer::complete(int curlCode)
 {
     const auto code = CURLcode(curlCode);
     int error = m_pendingError ? m_pendingError : errorOf(code);
+    // A redirect to an address that cannot be fetched: the request itself did start.
+    if (error == HttpClient::ErrStartFailed && m_status)
+        error = HttpClient::ErrTransfer;
     QString text = m_pendingError ? m_pendingText : QString();
     if (!error && (m_status < 200 || m_status >= 300)) {
         error = HttpClient::ErrNotAMap;  // an error answer with an empty body
@@ -257,10 +264,15 @@ HttpClient::HttpClient(QObject *parent) : QObject(parent), m_timer(new QTimer(th
 
 HttpClient::~HttpClient()
 {
+    // Whoever waits on a transfer learns that it ended.
     const auto running = m_running.values();
     for (HttpTransfer *t : running) {
         t->detach();
         t->m_client = nullptr;
+        t->m_error = ErrCancelled;
+        t->m_errorText = QStringLiteral("Transfert annulé");
+        t->m_finished = true;
+        Q_EMIT t->finished();
     }
     for (const Watch &w : std::as_const(m_sockets)) {
         delete w.read;
@@ -295,7 +307,6 @@ HttpTransfer *HttpClient::get(const QString &url, const TransferOptions &options
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBodyBytes));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, LowSpeedBytesPerSecond);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(qMax(1, options.lowSpeedSeconds)));
     curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
@@ -314,7 +325,16 @@ HttpTransfer *HttpClient::get(const QString &url, const TransferOptions &options
     t->m_lastByte.start();
     t->m_idle->start(qMax(1, options.timeoutMs));
     m_running.insert(easy, t);
-    curl_multi_add_handle(m_multi, easy);
+    if (m_inAction) {
+        // Asked from inside libcurl's processing (a progress handler): libcurl takes the
+        // handle once it has returned.
+        QMetaObject::invokeMethod(this, [this, t = QPointer<HttpTransfer>(t), easy] {
+            if (t && t->m_easy == easy && !t->m_finished)
+                curl_multi_add_handle(m_multi, easy);
+        }, Qt::QueuedConnection);
+    } else {
+        curl_multi_add_handle(m_multi, easy);
+    }
     return t;
 }
 

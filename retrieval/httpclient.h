@@ -88,6 +88,7 @@ private:
     char m_curlError[256] = {};
     QByteArray m_statusLine;
     int m_status = 0;
+    bool m_location = false;  // the answer names where to go next
     qint64 m_announced = -1;
     qint64 m_received = 0;
     int m_pendingError = 0;  // decided by us inside a callback, reported when libcurl ends

@@ -41,8 +41,9 @@ void RetrievalService::setTimeouts(int inactivityMs, int lowSpeedSeconds)
 
 void RetrievalService::setLowBandwidth(bool on)
 {
-    // What runs was started with the other time-outs: it ends, as a cancelled transfer.
-    m_queue.cancelAll();
+    // What runs was started with the other time-outs: it ends, as a cancelled transfer;
+    // what waits starts later with the new ones.
+    m_queue.cancelRunning();
     setTimeouts((on ? LowBandwidthTimeoutSeconds : NormalTimeoutSeconds) * 1000,
                 on ? LowBandwidthLowSpeedSeconds : NormalLowSpeedSeconds);
 }

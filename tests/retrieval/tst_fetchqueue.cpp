@@ -25,8 +25,11 @@ const QByteArray kMap = bodyPattern(30000);
 const FixtureResponse kHang{.hang = true};
 // A few hundred milliseconds of body, so the fetch is seen running.
 const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDelayMs = 100};
+// Frees its slot late enough for the test to queue more behind it first.
+const FixtureResponse kSlotHolder{.body = bodyPattern(700), .pieceSize = 100, .pieceDelayMs = 100};
 
 enum class End { Wait, CancelAll, Release };
+enum class Stop { ReleaseFirstWaiting, ReassignFirstWaiting, CancelAll, CancelRunning };
 
 QByteArray contents(const QString &path)
 {
@@ -34,11 +37,11 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Whatever is in the folder besides the map itself: a temporary file left behind.
-QStringList leftovers(const QString &folder, const QString &map)
+// Files in the folder that are not maps (every map here ends in .gif): temporary files left behind.
+QStringList leftovers(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.removeAll(map);
+    names.removeIf([](const QString &name) { return name.endsWith(".gif"); });
     return names;
 }
 
@@ -50,6 +53,7 @@ bool allDone(const std::vector<FetchHandle> &handles)
 } // namespace
 
 Q_DECLARE_METATYPE(End)
+Q_DECLARE_METATYPE(Stop)
 
 class TestFetchQueue : public QObject {
     Q_OBJECT
@@ -129,7 +133,7 @@ private Q_SLOTS:
         QFETCH(int, error);
         m_server->responses["/m.gif"] = response;
         m_queue->setOptions(options);
-        const QString file = cached(target), folder = QFileInfo(file).absolutePath(), name = QFileInfo(file).fileName();
+        const QString file = cached(target), folder = QFileInfo(file).absolutePath();
         const bool folderExists = QFileInfo(folder).isDir();
         if (folderExists) {
             QFile previous(file);
@@ -159,11 +163,23 @@ private Q_SLOTS:
         }
         if (!folderExists) {
             QVERIFY(!QFileInfo::exists(folder));
-            QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+            QCOMPARE(leftovers(m_dir->path()), QStringList());
             return;
         }
         QCOMPARE(contents(file), error == 0 ? response.body : kPrevious);
-        QTRY_COMPARE(leftovers(folder, name), QStringList());
+        QTRY_COMPARE(leftovers(folder), QStringList());
+    }
+
+    // The rename fails rather than the temporary file: still a file error, and nothing left over.
+    void folderWhereTheMapGoes()
+    {
+        m_server->responses["/m.gif"] = {.body = kMap};
+        QVERIFY(QDir(m_dir->path()).mkdir("m.gif"));
+        FetchHandle handle = m_queue->request(m_server->url("/m.gif"), cached("m.gif"), false);
+        QTRY_VERIFY(handle->state() == MapFetch::State::Done);
+        QCOMPARE(handle->outcome().error, int(MapFetch::FileError));
+        QVERIFY(QFileInfo(cached("m.gif")).isDir());
+        QCOMPARE(leftovers(m_dir->path()), QStringList());
     }
 
     void parallelism()
@@ -195,70 +211,114 @@ private Q_SLOTS:
 
     void urgentGoesFirst_data()
     {
-        QTest::addColumn<QString>("urgent");       // requested once the slots are full
+        QTest::addColumn<QStringList>("urgent");   // requested in turn once the slots are full
         QTest::addColumn<QStringList>("after");    // paths the server sees once a slot frees
-        QTest::newRow("new request") << "/u.gif" << QStringList{"/u.gif", "/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
-        QTest::newRow("a waiting file") << "/w3.gif" << QStringList{"/w3.gif", "/w0.gif", "/w1.gif", "/w2.gif"};
+        QTest::newRow("new request") << QStringList{"/u.gif"} << QStringList{"/u.gif", "/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
+        QTest::newRow("a waiting file") << QStringList{"/w3.gif"} << QStringList{"/w3.gif", "/w0.gif", "/w1.gif", "/w2.gif"};
+        QTest::newRow("urgent ones keep their order") << QStringList{"/u.gif", "/w2.gif"}
+                                                      << QStringList{"/u.gif", "/w2.gif", "/w0.gif", "/w1.gif", "/w3.gif"};
     }
 
     void urgentGoesFirst()
     {
-        QFETCH(QString, urgent);
+        QFETCH(QStringList, urgent);
         QFETCH(QStringList, after);
         // One slot frees after a while; the other three stay taken, so starts come one by one.
         const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
-        m_server->responses["/s0.gif"] = kSlow;
+        m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
             m_server->responses[path] = kHang;
-        for (const QString &path : waiting + QStringList{urgent})
+        for (const QString &path : waiting + urgent)
             m_server->responses[path] = {.body = kMap};
 
         std::vector<FetchHandle> handles = requestAll(running + waiting);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
         QCOMPARE(m_queue->waiting(), waiting.size());
-        std::vector<FetchHandle> late = requestAll({urgent}, true);
+        std::vector<FetchHandle> late = requestAll(urgent, true);
         QTRY_COMPARE_WITH_TIMEOUT(m_server->paths.size(), FetchQueue::MaxParallel + after.size(), 5000);
         QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), after);
         QTRY_VERIFY(allDone(late));
-        QCOMPARE(late.front()->outcome().error, 0);
-        QCOMPARE(contents(cached(urgent.mid(1))), kMap);
+        for (const FetchHandle &h : late)
+            QCOMPARE(h->outcome().error, 0);
+        QCOMPARE(contents(cached(urgent.last().mid(1))), kMap);
     }
 
-    void endWhileWaiting_data()
+    void stopWithFetchesWaiting_data()
     {
-        QTest::addColumn<bool>("cancelAll");  // false: the last handle of /w0.gif is released
-        QTest::newRow("last handle released") << false;
-        QTest::newRow("cancelAll") << true;
+        QTest::addColumn<Stop>("stop");
+        QTest::addColumn<QStringList>("fetchedLater");  // what the server sees once the slots are free
+        QTest::addColumn<int>("waitingError");          // how the waiting fetches still held end
+        QTest::newRow("last handle of a waiting fetch released") << Stop::ReleaseFirstWaiting << QStringList{"/w1.gif"} << 0;
+        // Moving another request into the handle gives up what it held.
+        QTest::newRow("handle of a waiting fetch reassigned") << Stop::ReassignFirstWaiting << QStringList{"/w1.gif", "/w2.gif"} << 0;
+        QTest::newRow("cancelAll") << Stop::CancelAll << QStringList() << int(HttpClient::ErrCancelled);
+        // The new options (here a cap under the map's size) reach the fetches that start afterwards.
+        QTest::newRow("cancelRunning under new options") << Stop::CancelRunning << QStringList{"/w0.gif", "/w1.gif"}
+                                                         << int(HttpClient::ErrTooLarge);
     }
 
-    void endWhileWaiting()
+    void stopWithFetchesWaiting()
     {
-        QFETCH(bool, cancelAll);
+        QFETCH(Stop, stop);
+        QFETCH(QStringList, fetchedLater);
+        QFETCH(int, waitingError);
         const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif"};
-        m_server->responses["/s0.gif"] = kSlow;
+        m_server->responses["/s0.gif"] = kSlotHolder;
         for (const QString &path : running.mid(1))
             m_server->responses[path] = kHang;
-        for (const QString &path : waiting)
+        for (const QString &path : waiting + QStringList{"/w2.gif"})
             m_server->responses[path] = {.body = kMap};
         std::vector<FetchHandle> handles = requestAll(running + waiting);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
 
-        if (!cancelAll) {
-            handles[4].release();
-            QCOMPARE(m_queue->waiting(), 1);
-            QTRY_VERIFY(handles[5]->state() == MapFetch::State::Done);
-            QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), QStringList{"/w1.gif"});
-            QVERIFY(!QFileInfo::exists(cached("w0.gif")));
-            return;
+        switch (stop) {
+        case Stop::ReassignFirstWaiting:
+            handles[FetchQueue::MaxParallel] = m_queue->request(m_server->url("/w2.gif"), cached("w2.gif"), false);
+            QCOMPARE(m_queue->waiting(), waiting.size());
+            break;
+        case Stop::ReleaseFirstWaiting:
+            handles[FetchQueue::MaxParallel].release();
+            QCOMPARE(m_queue->waiting(), waiting.size() - 1);
+            break;
+        case Stop::CancelAll:
+            m_queue->cancelAll();
+            QCOMPARE(m_queue->waiting(), 0);
+            break;
+        case Stop::CancelRunning:
+            m_queue->setOptions({.maxBodyBytes = 1000});
+            m_queue->cancelRunning();
+            break;
         }
-        m_queue->cancelAll();
-        QCOMPARE(m_queue->waiting(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 5000);
-        QCOMPARE(m_queue->running(), 0);
-        for (const FetchHandle &h : handles)
-            QCOMPARE(h->outcome().error, int(HttpClient::ErrCancelled));
-        QCOMPARE(m_server->paths, running);  // nothing waiting was fetched
-        QCOMPARE(leftovers(m_dir->path(), QString()), QStringList());
+        for (size_t i = 0; i < handles.size(); ++i) {
+            const bool slotsStayTaken = stop == Stop::ReleaseFirstWaiting || stop == Stop::ReassignFirstWaiting;
+            if (!handles[i] || (slotsStayTaken && i < size_t(FetchQueue::MaxParallel)))
+                continue;  // released, or left running
+            QTRY_VERIFY_WITH_TIMEOUT(handles[i]->state() == MapFetch::State::Done, 5000);
+            const bool wasRunning = i < size_t(FetchQueue::MaxParallel);
+            QCOMPARE(handles[i]->outcome().error, wasRunning ? int(HttpClient::ErrCancelled) : waitingError);
+        }
+        QCOMPARE(m_server->paths.mid(FetchQueue::MaxParallel), fetchedLater);
+        for (const QString &path : waiting)
+            QCOMPARE(QFileInfo::exists(cached(path.mid(1))), waitingError == 0 && fetchedLater.contains(path));
+        QTRY_COMPARE(leftovers(m_dir->path()), QStringList());
+    }
+
+    // Users ask for the next map while told of the current one's progress.
+    void requestFromProgress()
+    {
+        m_server->responses["/a.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 10};
+        m_server->responses["/b.gif"] = {.body = kMap};
+        m_queue->setOptions({.timeoutMs = 1000});
+        FetchHandle first = m_queue->request(m_server->url("/a.gif"), cached("a.gif"), false), second;
+        connect(first.get(), &MapFetch::progress, this, [&] {
+            if (!second)
+                second = m_queue->request(m_server->url("/b.gif"), cached("b.gif"), false);
+        });
+        QTRY_VERIFY(first->state() == MapFetch::State::Done);
+        QVERIFY(second);
+        QTRY_VERIFY(second->state() == MapFetch::State::Done);
+        QCOMPARE(second->outcome().error, 0);
+        QCOMPARE(contents(cached("b.gif")), kMap);
     }
 
     void sharedFetch_data()
@@ -277,7 +337,7 @@ private Q_SLOTS:
         QFETCH(bool, whileRunning);
         QFETCH(bool, releaseFirst);
         QFETCH(bool, afterDone);
-        m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 30};
+        m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 60};
         std::vector<FetchHandle> handles = requestAll({"/m.gif"});
         if (whileRunning)
             QTRY_VERIFY(handles.front()->received() > 0);

@@ -26,6 +26,7 @@ struct Received {
     qint64 announced = 0;
     qint64 bytesReceived = 0;
     int finishedCount = 0;
+    std::pair<qint64, qint64> lastProgress{-1, -1};  // received, announced
 };
 
 // One GET to its end. refuseAfter >= 0: the sink refuses once it holds that many bytes.
@@ -41,6 +42,8 @@ Received fetch(HttpClient &client, const QString &url, const TransferOptions &op
         return true;
     }));
     QSignalSpy finished(transfer.get(), &HttpTransfer::finished);
+    QObject::connect(transfer.get(), &HttpTransfer::progress, transfer.get(),
+                     [&got](qint64 received, qint64 announced) { got.lastProgress = {received, announced}; });
     if (during) {
         QObject::connect(transfer.get(), &HttpTransfer::progress, transfer.get(), [&] { during(transfer.get()); });
         during(transfer.get());
@@ -104,10 +107,12 @@ private Q_SLOTS:
         QTest::addColumn<TransferOptions>("options");
         QTest::addColumn<int>("refuseAfter");           // the sink refuses past this many bytes; -1 never
         QTest::addColumn<int>("error");
-        const QByteArray exact = bodyPattern(8192 * 3), trickle = bodyPattern(1000);
+        const QByteArray exact = bodyPattern(8192 * 3), trickle = bodyPattern(1750);
         const QString m = "/m.gif";
         const TransferOptions defaults, capped{.maxBodyBytes = 10000};
-        // About 500 bytes a second for two seconds: well under 1 KiB/s, yet never silent for long.
+        // About 500 bytes a second: well under 1 KiB/s, yet never silent for long. libcurl judges the
+        // speed at whole-second marks, so a one-second window may only close after two; the body
+        // lasts well beyond that.
         const FixtureResponse trickling{.body = trickle, .pieceSize = 50, .pieceDelayMs = 100};
         QByteArray chunkedBody;
         for (qsizetype at = 0; at < kMap.size(); at += 700)
@@ -122,6 +127,9 @@ private Q_SLOTS:
             << FixtureResponse{.headers = "Transfer-Encoding: chunked\r\n", .body = chunkedBody, .contentLength = false, .pieceSize = 1000, .pieceDelayMs = 1}
             << m << defaults << -1 << 0;
         QTest::newRow("404") << FixtureResponse{.status = 404, .body = "<h1>Not Found</h1>"} << m << defaults << -1 << int(HttpClient::ErrNotAMap);
+        // Still an error page, whatever its size: the cap is for maps.
+        QTest::newRow("404 page over the cap") << FixtureResponse{.status = 404, .body = bodyPattern(20000)} << m << capped << -1
+                                               << int(HttpClient::ErrNotAMap);
         QTest::newRow("500") << FixtureResponse{.status = 500, .body = "<h1>Oops</h1>"} << m << defaults << -1 << int(HttpClient::ErrNotAMap);
         QTest::newRow("connection refused") << FixtureResponse{} << QString("http://127.0.0.1:%1/m.gif").arg(FixtureServer::unusedPort())
                                             << defaults << -1 << int(HttpClient::ErrConnect);
@@ -131,13 +139,14 @@ private Q_SLOTS:
                                                    << int(HttpClient::ErrTimeout);
         // The time-out counts silence, not the length of the whole transfer.
         QTest::newRow("steady, longer than the time-out") << FixtureResponse{.body = bodyPattern(30000), .pieceSize = 2000, .pieceDelayMs = 50} << m
-                                                          << TransferOptions{.timeoutMs = 300} << -1 << 0;
+                                                          << TransferOptions{.timeoutMs = 500} << -1 << 0;
         QTest::newRow("trickle under the low-speed limit") << trickling << m << TransferOptions{.timeoutMs = 5000, .lowSpeedSeconds = 1} << -1
                                                            << int(HttpClient::ErrTimeout);
         QTest::newRow("trickle within the low-speed window") << trickling << m << TransferOptions{.timeoutMs = 5000, .lowSpeedSeconds = 30} << -1 << 0;
         QTest::newRow("cut short of its Content-Length")
             << FixtureResponse{.headers = "Content-Length: 5000\r\n", .body = bodyPattern(1000), .contentLength = false} << m << defaults << -1
             << int(HttpClient::ErrTransfer);
+        QTest::newRow("exactly at the cap") << FixtureResponse{.body = bodyPattern(10000)} << m << capped << -1 << 0;
         QTest::newRow("announced over the cap") << FixtureResponse{.body = bodyPattern(20000)} << m << capped << -1 << int(HttpClient::ErrTooLarge);
         QTest::newRow("counted over the cap") << FixtureResponse{.body = bodyPattern(20000), .contentLength = false} << m << capped << -1
                                               << int(HttpClient::ErrTooLarge);
@@ -166,6 +175,8 @@ private Q_SLOTS:
             QCOMPARE(got.status, 200);
             QCOMPARE(got.bytesReceived, whole.size());
             QCOMPARE(got.announced, response.contentLength ? whole.size() : -1);
+            if (!whole.isEmpty())  // the queue's users see the end of a body through progress
+                QCOMPARE(got.lastProgress, std::make_pair(qint64(whole.size()), got.announced));
         } else {
             QVERIFY(whole.startsWith(got.body));
             QVERIFY(!got.errorText.isEmpty());
@@ -182,30 +193,45 @@ private Q_SLOTS:
     void cancel_data()
     {
         QTest::addColumn<bool>("midway");  // false: at once after get(), before any byte
-        QTest::newRow("before any byte") << false;
-        QTest::newRow("midway") << true;
+        QTest::addColumn<bool>("deleted"); // the owner deletes it instead of cancelling
+        QTest::newRow("before any byte") << false << false;
+        QTest::newRow("midway") << true << false;
+        QTest::newRow("deleted midway") << true << true;
     }
 
     void cancel()
     {
         QFETCH(bool, midway);
+        QFETCH(bool, deleted);
         const QByteArray body = bodyPattern(100000);
         m_server->responses["/m.gif"] = {.body = body, .pieceSize = 1000, .pieceDelayMs = 20};
-        int finishedAtCancel = -1;
-        const Received got = fetch(*m_client, m_server->url("/m.gif"), {}, -1, [&](HttpTransfer *transfer) {
-            if (finishedAtCancel >= 0 || (midway && transfer->bytesReceived() == 0))
-                return;
-            transfer->cancel();
-            finishedAtCancel = transfer->isFinished();
-        });
-        QVERIFY(got.ended);
-        QCOMPARE(finishedAtCancel, 0);  // finished() comes from the event loop, not from inside cancel()
-        QCOMPARE(got.finishedCount, 1);
-        QCOMPARE(got.error, int(HttpClient::ErrCancelled));
-        QVERIFY(got.body.size() < body.size());
-        QVERIFY(body.startsWith(got.body));
-        if (midway)
-            QVERIFY(!got.body.isEmpty());
+        m_server->responses["/next.gif"] = {.body = kMap};
+        if (deleted) {
+            std::unique_ptr<HttpTransfer> transfer(m_client->get(m_server->url("/m.gif"), {}, [](const char *, qsizetype) { return true; }));
+            QTRY_VERIFY(transfer->bytesReceived() > 0);
+            transfer.reset();
+            QTRY_COMPARE(m_server->openConnections(), 0);
+        } else {
+            int finishedAtCancel = -1;
+            const Received got = fetch(*m_client, m_server->url("/m.gif"), {}, -1, [&](HttpTransfer *transfer) {
+                if (finishedAtCancel >= 0 || (midway && transfer->bytesReceived() == 0))
+                    return;
+                transfer->cancel();
+                finishedAtCancel = transfer->isFinished();
+            });
+            QVERIFY(got.ended);
+            QCOMPARE(finishedAtCancel, 0);  // finished() comes from the event loop, not from inside cancel()
+            QCOMPARE(got.finishedCount, 1);
+            QCOMPARE(got.error, int(HttpClient::ErrCancelled));
+            QVERIFY(got.body.size() < body.size());
+            QVERIFY(body.startsWith(got.body));
+            QCOMPARE(!got.body.isEmpty(), midway);
+        }
+        QCOMPARE(m_client->runningTransfers(), 0);
+        // The client forgot the ended transfer's socket and goes on serving.
+        const Received next = fetch(*m_client, m_server->url("/next.gif"));
+        QCOMPARE(next.error, 0);
+        QCOMPARE(next.body, kMap);
     }
 
     void tls_data()
@@ -303,7 +329,6 @@ private Q_SLOTS:
         }
         const Received got = fetch(*m_client, m_server->url("/r0"), TransferOptions{.timeoutMs = 2000});
         QVERIFY(got.ended);
-        QEXPECT_FAIL("", "every 3xx ends as 481: CURLINFO_REDIRECT_URL is still empty inside the header callback", Abort);
         QCOMPARE(got.error, error);
         QCOMPARE(got.body, error ? QByteArray() : kMap);
     }
@@ -339,11 +364,8 @@ private Q_SLOTS:
         QCOMPARE(first->errorNumber(), 0);
         QVERIFY(second);
         QTRY_VERIFY(second->isFinished());
-        if (fromProgress)
-            QEXPECT_FAIL("", "get() inside libcurl's write callback: curl_multi_add_handle refuses the recursive call; never sent, ends 35761 at its time-out", Abort);
         QCOMPARE(second->errorNumber(), 0);
         QCOMPARE(secondBody, kMap);
-
     }
 
     // The client's owner may go first; its transfers must still come to an end.
@@ -356,7 +378,6 @@ private Q_SLOTS:
         m_client.reset();
         // Queued from the destructor at the latest, so a short wait is plenty.
         const bool ended = QTest::qWaitFor([&] { return !finished.isEmpty(); }, 1000);
-        QEXPECT_FAIL("", "~HttpClient detaches running transfers without finishing them: no finished(), errorNumber() stays 0", Abort);
         QVERIFY(ended);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(transfer->errorNumber(), int(HttpClient::ErrCancelled));
