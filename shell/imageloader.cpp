@@ -1,8 +1,35 @@
 #include "shell/imageloader.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+
+namespace {
+
+bool acceptableSize(const QSize &size)
+{
+    return !size.isEmpty() && size.width() <= MaxPictureSide && size.height() <= MaxPictureSide
+        && qint64(size.width()) * size.height() <= MaxPicturePixels;
+}
+
+// Qt reports a GIF's first frame as its size but decodes the whole logical screen, which
+// the header declares: that is the size to judge.
+bool acceptableGifScreen(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(10);
+    if (!header.startsWith("GIF"))
+        return true;  // not a GIF: the reader's size stands
+    if (header.size() < 10)
+        return false;
+    const auto le16 = [&](int at) { return int(uchar(header[at])) | int(uchar(header[at + 1])) << 8; };
+    return acceptableSize(QSize(le16(6), le16(8)));
+}
+
+} // namespace
 
 LoadedPicture LoadPictureFile(const QString &path)
 {
@@ -13,12 +40,12 @@ LoadedPicture LoadPictureFile(const QString &path)
     }
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
-    const QSize declared = reader.size();
-    if (!declared.isValid() || declared.width() > MaxPictureSide || declared.height() > MaxPictureSide
-        || qint64(declared.width()) * declared.height() > MaxPicturePixels)
+    // A last bound inside Qt's decoders, for whatever a header can hide (MiB, 4 bytes a pixel).
+    reader.setAllocationLimit(int(MaxPicturePixels * 4 / (1024 * 1024)));
+    if (!acceptableSize(reader.size()) || !acceptableGifScreen(path))
         return result;
     const QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull() || !acceptableSize(image.size()))
         return result;
     if (image.hasAlphaChannel()) {
         // Transparent pixels come out black, as on the map servers' own viewers.
