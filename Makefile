@@ -42,5 +42,27 @@ test-sanitize: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && $(SAN_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# Fuzz targets (tests/fuzz) under libFuzzer with clang: make fuzz runs each for FUZZ_SECONDS,
+# make fuzz-smoke runs each over its corpus plus 10 s (CI).
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_DEBS := clang libclang-rt-14-dev
+
+fuzz-deps: deps
+	@missing=""; for p in $(FUZZ_DEBS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCARTAVENT_FUZZ=ON -DCARTAVENT_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
+
+fuzz: fuzz-deps
+	$(SAN_ENV) ./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-deps
+	$(SAN_ENV) ./scripts/fuzz.sh $(FUZZ_BUILD) 10
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
