@@ -5,12 +5,15 @@ DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev libcurl4-openssl-dev openssl 
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test bench clean test-sanitize fuzz fuzz-smoke fuzz-deps
+.PHONY: deps configure build demo test bench clean test-sanitize fuzz fuzz-smoke fuzz-build
 
-deps:
-	@missing=""; for p in $(DEBS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
+# $(call install_missing,PACKAGES): installs those of the Debian packages not installed yet.
+install_missing = @missing=""; for p in $(1); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+
+deps:
+	$(call install_missing,$(DEBS))
 
 configure: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -48,20 +51,18 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_DEBS := clang libclang-rt-14-dev
 
-fuzz-deps: deps
-	@missing=""; for p in $(FUZZ_DEBS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+fuzz-build: deps
+	$(call install_missing,$(FUZZ_DEBS))
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCARTAVENT_FUZZ=ON -DCARTAVENT_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 
-fuzz: fuzz-deps
+fuzz: fuzz-build
 	$(SAN_ENV) ./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-fuzz-smoke: fuzz-deps
+fuzz-smoke: fuzz-build
 	$(SAN_ENV) ./scripts/fuzz.sh $(FUZZ_BUILD) 10
 
 clean:
