@@ -80,6 +80,7 @@ private Q_SLOTS:
     void help();
     void downloadAll();
     void downloadAllStopsAndStartsAfresh();
+    void selectionDuringPass();
     void refusedWhileBusy();
     void stopEndsWhatRuns();
     void failuresAreReported();
@@ -252,6 +253,25 @@ void TstFormCommands::downloadAllStopsAndStartsAfresh()
     form->Command15->click();
     QVERIFY(h.settle(*form));
     QCOMPARE(h.server.requests(), mapPaths(0));
+}
+
+// A map chosen during the pass is fetched at once, ahead of it, shown when it arrives, and
+// not fetched a second time by the pass.
+void TstFormCommands::selectionDuringPass()
+{
+    auto form = h.makeForm();
+    form->Text1->setText(QStringLiteral("6"));
+    h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 20});
+    form->Command15->click();
+    const QPointer<MapBatch> pass = form->Service->findChild<MapBatch *>();
+    QVERIFY(pass);
+    form->Option2->setChecked(true);  // cloud cover ...
+    form->HScroll1->setValue(6);     // ... of the last step, which the pass reaches last
+    QTRY_COMPARE_WITH_TIMEOUT(form->OldLoaded, QStringLiteral("nebu6.png"), 5000);
+    QVERIFY(pass && !pass->isFinished());
+    QVERIFY(h.settle(*form));
+    QCOMPARE(h.server.requests().count(FormHarness::mapPath("nebu", 6)), 1);
+    QCOMPARE(h.server.requests().size(), 7 * 7);
 }
 
 // A second run job while one runs would race it for the same maps: message 42.
