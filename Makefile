@@ -40,7 +40,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0:strict_s
 
 test-sanitize: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS="$(SANITIZE)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCARTAVENT_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && $(SAN_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
@@ -54,7 +54,7 @@ FUZZ_DEBS := clang libclang-rt-14-dev
 fuzz-build: deps
 	$(call install_missing,$(FUZZ_DEBS))
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCARTAVENT_FUZZ=ON -DCARTAVENT_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCARTAVENT_FUZZ=ON -DCARTAVENT_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
