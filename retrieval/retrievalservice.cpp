@@ -1,5 +1,6 @@
 #include "retrieval/retrievalservice.h"
 
+#include "retrieval/statusmessages.h"
 #include "shell/messages.h"
 
 #include <QDir>
@@ -10,9 +11,6 @@ namespace {
 // Kinds in the order the maps of one step are fetched.
 constexpr int FetchOrder[] = {6, 1, 2, 3, 4, 5, 7};
 
-constexpr int MsgStepDone = 54;
-constexpr int MsgFailures = 81;
-constexpr int MsgCancelled = 85;
 
 } // namespace
 
@@ -50,7 +48,7 @@ void RetrievalService::setLowBandwidth(bool on)
 
 QString RetrievalService::failureText(int failures, const QString &lastError)
 {
-    return msg(MsgFailures).arg(failures).arg(lastError);
+    return msg(StatusMessage::Failures).arg(failures).arg(lastError);
 }
 
 MapBatch *RetrievalService::makeBatch(QList<BatchGroup> groups, bool urgent)
@@ -60,12 +58,12 @@ MapBatch *RetrievalService::makeBatch(QList<BatchGroup> groups, bool urgent)
     context.log = &m_log;
     context.held = [this] { return m_held; };
     context.failureText = &RetrievalService::failureText;
-    context.doneText = msg(MsgStepDone);
+    context.doneText = msg(StatusMessage::StepDone);
     auto *batch = new MapBatch(context, std::move(groups), urgent, this);
     connect(batch, &MapBatch::statusText, this, &RetrievalService::statusText);
     connect(batch, &MapBatch::finished, this, [this, batch] {
         if (batch->wasCancelled())
-            Q_EMIT statusText(msg(MsgCancelled));
+            Q_EMIT statusText(msg(StatusMessage::Cancelled));
         updateActivity();
     });
     m_jobs.append(batch);

@@ -1,21 +1,13 @@
 #include "retrieval/runprobe.h"
 
 #include "retrieval/retrievalservice.h"
+#include "retrieval/statusmessages.h"
 #include "shell/messages.h"
 
 #include <QFileInfo>
 #include <QUrl>
 
 namespace {
-
-constexpr int MsgSearching = 63;
-constexpr int MsgNoServer = 64;
-constexpr int MsgNoServerStatus = 65;
-constexpr int MsgNewRun = 66;
-constexpr int MsgUpToDate = 67;
-constexpr int MsgNotAMap = 78;
-constexpr int MsgTrying = 84;
-constexpr int MsgCancelled = 85;
 
 const MapKind &probeKind()
 {
@@ -28,14 +20,14 @@ RunProbe::RunProbe(RetrievalService &service) : QObject(&service), m_service(ser
 
 void RunProbe::start()
 {
-    Q_EMIT m_service.statusText(msg(MsgSearching));
+    Q_EMIT m_service.statusText(msg(StatusMessage::Searching));
     attempt();
 }
 
 void RunProbe::attempt()
 {
     const QString url = m_service.servers().NormalServer + forecastMapFile(probeKind(), 0);
-    Q_EMIT m_service.statusText(msg(MsgTrying) + QUrl(url).authority());
+    Q_EMIT m_service.statusText(msg(StatusMessage::Trying) + QUrl(url).authority());
     m_probe.clear();
     m_transfer = m_service.queue().client().get(url, m_service.queue().options(), [this](const char *data, qsizetype size) {
         m_probe.append(data, size);
@@ -52,15 +44,15 @@ void RunProbe::onProbed()
     m_transfer = nullptr;
     if (error == HttpClient::ErrCancelled) {
         m_service.setHeld(false);
-        Q_EMIT m_service.statusText(msg(MsgCancelled));
+        Q_EMIT m_service.statusText(msg(StatusMessage::Cancelled));
         finish();
         return;
     }
     if (error == HttpClient::ErrNotAMap) {
         // The server answered, but not with a map: keep the cache as it is.
         m_service.setHeld(false);
-        Q_EMIT m_service.messageBox(msg(MsgNotAMap), false);
-        Q_EMIT m_service.statusText(msg(MsgNotAMap));
+        Q_EMIT m_service.messageBox(msg(StatusMessage::NotAMap), false);
+        Q_EMIT m_service.statusText(msg(StatusMessage::NotAMap));
         finish();
         return;
     }
@@ -74,8 +66,8 @@ void RunProbe::onProbed()
     m_service.servers().SwitchNormalServer();
     if (++m_attempts == Attempts) {
         m_service.setHeld(false);
-        Q_EMIT m_service.messageBox(msg(MsgNoServer), false);
-        Q_EMIT m_service.statusText(msg(MsgNoServerStatus));
+        Q_EMIT m_service.messageBox(msg(StatusMessage::NoServer), false);
+        Q_EMIT m_service.statusText(msg(StatusMessage::NoServerStatus));
         finish();
         return;
     }
@@ -86,17 +78,17 @@ void RunProbe::compare()
 {
     const QFileInfo cached(m_service.cachePath(forecastCacheName(probeKind(), 0)));
     if (cached.exists() && cached.size() == m_probe.size()) {
-        Q_EMIT m_service.statusText(msg(MsgUpToDate));
+        Q_EMIT m_service.statusText(msg(StatusMessage::UpToDate));
         finish();
         return;
     }
     m_service.deletePngFiles();
-    Q_EMIT m_service.statusText(msg(MsgNewRun));
+    Q_EMIT m_service.statusText(msg(StatusMessage::NewRun));
     m_batch = m_service.GetNewModeles(0, 0);
     connect(m_batch, &MapBatch::finished, this, [this] {
         // Failures or a cancel already told the status line what happened.
         if (!m_batch->failures() && !m_batch->wasCancelled())
-            Q_EMIT m_service.statusText(msg(MsgUpToDate));
+            Q_EMIT m_service.statusText(msg(StatusMessage::UpToDate));
         finish();
     });
 }

@@ -3,6 +3,7 @@
 // unplaced are laid out here in pixels.
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
+#include "viewer/windowicon.h"
 
 #include "shell/twips.h"
 
@@ -11,9 +12,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -97,21 +95,6 @@ QScrollBar *scrollBar(QWidget *parent, const char *name, int min, int max, int p
     return bar;
 }
 
-// A small globe with a wind streak, drawn rather than shipped.
-QIcon drawnIcon()
-{
-    QPixmap pix(16, 16);
-    pix.fill(Qt::transparent);
-    QPainter p(&pix);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 0, 128), 1));
-    p.setBrush(QColor(0, 128, 255));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.setPen(QPen(Qt::white, 1.5));
-    p.drawArc(QRectF(3, 5, 10, 6), 0, 180 * 16);
-    return QIcon(pix);
-}
-
 QButtonGroup *exclusiveGroup(QObject *owner, std::initializer_list<QRadioButton *> options)
 {
     auto *group = new QButtonGroup(owner);
@@ -133,7 +116,7 @@ void Form1::createControls()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Cartavent - "));
-    setWindowIcon(drawnIcon());
+    setWindowIcon(cartaventIcon());
     setFixedSize(px(FormWidthTwips), px(FormHeightTwips));
     applyFonts();
 

@@ -303,24 +303,6 @@ private Q_SLOTS:
         QTRY_COMPARE(leftovers(m_dir->path()), QStringList());
     }
 
-    // Users ask for the next map while told of the current one's progress.
-    void requestFromProgress()
-    {
-        m_server->responses["/a.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 10};
-        m_server->responses["/b.gif"] = {.body = kMap};
-        m_queue->setOptions({.timeoutMs = 1000});
-        FetchHandle first = m_queue->request(m_server->url("/a.gif"), cached("a.gif"), false), second;
-        connect(first.get(), &MapFetch::progress, this, [&] {
-            if (!second)
-                second = m_queue->request(m_server->url("/b.gif"), cached("b.gif"), false);
-        });
-        QTRY_VERIFY(first->state() == MapFetch::State::Done);
-        QVERIFY(second);
-        QTRY_VERIFY(second->state() == MapFetch::State::Done);
-        QCOMPARE(second->outcome().error, 0);
-        QCOMPARE(contents(cached("b.gif")), kMap);
-    }
-
     void sharedFetch_data()
     {
         QTest::addColumn<bool>("whileRunning");   // false: both asked before it starts
