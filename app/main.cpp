@@ -1,7 +1,10 @@
 // The viewer: command line, application object, main window.
+#include "mapserver/demoserver.h"
 #include "shell/commandline.h"
 #include "shell/paths.h"
+#include "shell/settings.h"
 #include "viewer/form1.h"
+#include "viewer/hostchoice.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -10,6 +13,7 @@
 #include <QImageWriter>
 #include <QPixmap>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -65,6 +69,14 @@ int main(int argc, char **argv)
     config.deleteAll = line.deleteAll;
     config.unattended = !line.screenshot.isEmpty();
     config.endProcessOnClose = true;
+
+    // No host given or saved: the maps come from the built-in server, on loopback.
+    std::unique_ptr<DemoMapServer> demo;
+    if (chooseMapHosts(config.hosts, SavedSettings::hosts()).isEmpty()) {
+        demo = std::make_unique<DemoMapServer>();
+        if (demo->start())
+            config.demoServer = demo.get();
+    }
 
     Form1 form(config);
     if (!line.screenshot.isEmpty()) {

@@ -7,6 +7,7 @@
 
 #include "mapserver/demoserver.h"
 #include "retrieval/catalogue.h"
+#include "tests/support/formharness.h"
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
@@ -43,7 +44,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (ns < 0 && event->type() == QEvent::Paint && !m_form.Picture3->picture().isNull())
+        if (ns < 0 && event->type() == QEvent::Paint && !FormHarness::ctl<PictureBox>(m_form, "Picture3")->picture().isNull())
             ns = m_clock.nsecsElapsed();
         return QObject::eventFilter(watched, event);
     }
@@ -95,12 +96,12 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         const QString files[2] = {joinPath(config.cacheDir, QStringLiteral("temp0.png")),
                                   joinPath(config.cacheDir, QStringLiteral("temp1.png"))};
-        QImage canvas(form.Picture1->size(), QImage::Format_RGB32);
+        QImage canvas(FormHarness::ctl<PictureBox>(form, "Picture1")->size(), QImage::Format_RGB32);
         const QRect dest(-194, -204, 0, 0);
         for (int i = 0; i < rounds; ++i) {
             {
-                const QSignalBlocker quiet(form.HScroll1);  // the selection alone, no captions
-                form.HScroll1->setValue(Steps[(i + 1) % 2]);
+                const QSignalBlocker quiet(&form.model());  // the selection alone, no captions
+                form.model().setStep(Steps[(i + 1) % 2]);
             }
             timer.start();
             form.RefreshPicture();
@@ -134,7 +135,7 @@ int main(int argc, char **argv)
         clock.start();
         Form1 form(config);
         FirstMapPaint watch(form, clock);
-        form.Picture1->installEventFilter(&watch);
+        FormHarness::ctl<PictureBox>(form, "Picture1")->installEventFilter(&watch);
         form.Form_Load();
         if (watch.ns >= 0)
             firstMapMs << watch.ns / 1e6;

@@ -6,6 +6,7 @@
 #include "mapserver/demoserver.h"
 #include "retrieval/catalogue.h"
 #include "shell/messages.h"
+#include "tests/support/formharness.h"
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
@@ -55,19 +56,19 @@ int main(int argc, char **argv)
     config.hosts = QStringList{QStringLiteral("127.0.0.1:9"), QStringLiteral("127.0.0.1:9"), QStringLiteral("127.0.0.1:9")};
     config.unattended = true;
     Form1 form(config);
-    form.Option3->setChecked(true);  // rain: its decoder scans the whole legend for off-legend colours
+    FormHarness::ctl<QRadioButton>(form, "Option3")->setChecked(true);  // rain: its decoder scans the whole legend for off-legend colours
     form.show();
     QCoreApplication::processEvents();  // the first redraw (no map in this cache) comes first
     // The map as the display paints it at zoom 1 with the start-up offsets.
-    form.Picture1->clearCanvas();
-    form.Picture1->paintPicture(map, QRect(QPoint(-193, -204), map.size()));
-    const QSize box = form.Picture1->size();
-    const QImage canvas = form.Picture1->canvas();
+    FormHarness::ctl<PictureBox>(form, "Picture1")->clearCanvas();
+    FormHarness::ctl<PictureBox>(form, "Picture1")->paintPicture(map, QRect(QPoint(-193, -204), map.size()));
+    const QSize box = FormHarness::ctl<PictureBox>(form, "Picture1")->size();
+    const QImage canvas = FormHarness::ctl<PictureBox>(form, "Picture1")->canvas();
 
     auto movesOnce = [&](int n) {
         for (int i = 0; i < n; ++i) {
             const QPointF p = sweep(i, box);
-            form.Picture1_MouseMove(Qt::NoButton, {}, float(p.x()), float(p.y()));
+            FormHarness::hover(form, float(p.x()), float(p.y()));
         }
     };
     movesOnce(100);  // warm-up: fonts, the legend tables
@@ -89,7 +90,7 @@ int main(int argc, char **argv)
     const double pixelUs = double(timer.nsecsElapsed()) / 1e3 / moves;
 
     bench::note(QStringLiteral("%1 moves over a %2x%3 precipitation map; last text \"%4\"; checksum %5")
-                    .arg(moves).arg(map.width()).arg(map.height()).arg(form.Label34->text()).arg(checksum));
+                    .arg(moves).arg(map.width()).arg(map.height()).arg(FormHarness::ctl<QLabel>(form, "Label34")->text()).arg(checksum));
     bench::report(QStringLiteral("pointer move"), moveUs, QStringLiteral("us"),
                   QStringLiteral("< %1 us").arg(TargetUs), moveUs < TargetUs, 2);
     bench::note(QStringLiteral("25 bare QImage::pixel reads: %1 us").arg(pixelUs, 0, 'f', 3));

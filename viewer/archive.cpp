@@ -1,10 +1,8 @@
-// Archive browsing: the day-of-year scroll bar, the day-by-day animation and the fetch of
-// one archive map into the cache.
-#include "viewer/displaytext.h"
+// Archive browsing: the date lists, the day-of-year bar and the fetch of one archive map.
 #include "viewer/form1.h"
 #include "viewer/mapdisplay.h"
 
-#include "retrieval/catalogue.h"
+#include "core/displaytext.h"
 #include "retrieval/retrievalservice.h"
 #include "shell/messages.h"
 
@@ -15,83 +13,53 @@
 
 namespace {
 
-// Day `dayOfYear` of the year shown in Combo1 (1 is 1 January).
-QDate archiveDay(const Form1 &f, int dayOfYear)
-{
-    return rollDate(dateListNumber(f.Combo1->currentText()), 1, dayOfYear);
-}
-
 QString shortDate(const QDate &date)
 {
     return date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : QString();
 }
 
-MapBatch *fetchArchive(Form1 &f, ArchiveLevel level, int year, int day, int month)
+} // namespace
+
+void Form1::chooseYear(const QString &text) { m_model.setArchiveYear(dateListNumber(text)); }
+void Form1::chooseMonth(const QString &text) { m_model.setArchiveMonth(dateListNumber(text)); }
+void Form1::chooseDay(const QString &text) { m_model.setArchiveDay(dateListNumber(text)); }
+
+void Form1::showArchiveDate()
 {
-    QLabel *status = f.Label33;
-    status->setText(msg(55) + QLatin1Char(' ') + shortDate(rollDate(year, month, day)));
-    MapBatch *batch = f.Service->fetchArchive(level, year, month, day);
-    const QString file = f.Service->cachePath(archiveCacheName(level, year, month, day));
+    const int year = m_model.archiveYear();
+    if (yearCombo->count() > 0)
+        yearCombo->setCurrentText(QString::number(year));
+    dayCombo->setEditText(QString::number(m_model.archiveDay()));
+    if (monthCombo->currentText() != QString::number(m_model.archiveMonth()))
+        monthCombo->setEditText(QString::number(m_model.archiveMonth()));
+    archiveDayScrollBar->setValue(m_model.archiveDayOfYear());
+    const QDate date = rollDate(year, 1, m_model.archiveDayOfYear());
+    if (date.isValid())
+        archiveDateLabel->setText(longDate(date));
+}
+
+void Form1::previewArchiveDay(int position)
+{
+    // While the thumb is dragged the value has not changed yet: read where the thumb is.
+    const QDate date = rollDate(m_model.archiveYear(), 1, position);
+    if (date.isValid())
+        archiveDateLabel->setText(longDate(date));
+}
+
+// The status line says which day is fetched, then whether it could be had, and why not.
+MapBatch *Form1::fetchArchive(const MapSelection &s)
+{
+    archiveStatusLabel->setText(msg(Msg::ArchiveDownloading) + QLatin1Char(' ') + shortDate(rollDate(s.year, s.month, s.day)));
+    MapBatch *batch = m_service->fetchArchive(s.level, s.year, s.month, s.day);
+    const QString file = m_service->cachePath(archiveCacheName(s.level, s.year, s.month, s.day));
+    QLabel *status = archiveStatusLabel;
     const auto report = [status, batch, file] {
         const FetchOutcome *outcome = batch->outcomeFor(file);
-        // A day that could not be had says so, and why.
-        status->setText(!outcome || !outcome->error ? QStringLiteral("Fini")
-                                                     : msg(MsgArchiveFailed) + outcome->text);
+        status->setText(!outcome || !outcome->error ? QStringLiteral("Fini") : msg(Msg::ArchiveFailed) + outcome->text);
     };
     if (batch->isFinished())
         report();
     else
-        QObject::connect(batch, &MapBatch::finished, status, report);
+        connect(batch, &MapBatch::finished, status, report);
     return batch;
-}
-
-} // namespace
-
-void Form1::HScroll2_Change()
-{
-    const QDate date = archiveDay(*this, HScroll2->value());
-    if (!date.isValid())
-        return;  // no year chosen yet
-    Label32->setText(longDate(date));
-    // The day first: the month's change handler redraws, and must see the new day.
-    Combo3->setEditText(QString::number(date.day()));
-    const QString month = QString::number(date.month());
-    if (Combo2->currentText() != month) {
-        Combo2->setEditText(month);
-        Combo2_Change();
-    }
-    RefreshPicture();
-}
-
-void Form1::HScroll2_Scroll()
-{
-    // While the thumb is dragged the value has not changed yet: read where the thumb is.
-    const QDate date = archiveDay(*this, HScroll2->sliderPosition());
-    if (date.isValid())
-        Label32->setText(longDate(date));
-}
-
-void Form1::archiveAnimationTick()
-{
-    if (HScroll2->value() < HScroll2->maximum()) {
-        HScroll2->setValue(HScroll2->value() + 1);
-        return;
-    }
-    // The end of the year: on to the next later year, never reaching the newest (index 0).
-    const int index = Combo1->currentIndex();
-    if (index > 1) {
-        Combo1->setCurrentIndex(index - 1);
-        Combo1_Click();  // the list is wired to the user's choice only
-    }
-    HScroll2->setValue(1);
-}
-
-MapBatch *Form1::GetArchive500(int year, int day, int month)
-{
-    return fetchArchive(*this, ArchiveLevel::P500, year, day, month);
-}
-
-MapBatch *Form1::GetArchive850(int year, int day, int month)
-{
-    return fetchArchive(*this, ArchiveLevel::P850, year, day, month);
 }

@@ -1,16 +1,16 @@
-// Form1: construction, signal wiring and the handlers that are a line or two.
+// Form1: construction and wiring. User input asks the model to change; the model's signals
+// update the controls and redraw the map.
 #include "viewer/form1.h"
+#include "viewer/designlayout.h"
 #include "viewer/hostchoice.h"
-#include "viewer/mapdisplay.h"
 #include "viewer/picturebox.h"
 
 #include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
-#include "shell/messages.h"
 #include "shell/settings.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -29,11 +29,13 @@ Form1::Form1(const Form1Config &config, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
-      Service(new RetrievalService(config.cacheDir, {}, this)),
-      m_config(config)
+      m_config(config),
+      m_service(new RetrievalService(config.cacheDir, {}, this))
 {
     createControls();
-    connectHandlers();
+    setFixedSize(layout()->sizeHint());
+    connectControls();
+    connectModel();
     connectService();
     setUpHosts();
     centreOnScreen();
@@ -50,66 +52,122 @@ void Form1::centreOnScreen()
     }
 }
 
-void Form1::connectHandlers()
+void Form1::connectControls()
 {
-    // Option and check-box clicks also fire when the program changes the value.
-    for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5, Option6, Option7,
-                            Option10, Option11}) {
-        connect(o, &QRadioButton::toggled, this, [this](bool on) {
+    // Options and check boxes report changes the program makes too: the model ignores
+    // a value it already has.
+    for (std::size_t k = 0; k < kindOptions.size(); ++k) {
+        connect(kindOptions[k], &QRadioButton::toggled, this, [this, k](bool on) {
             if (on)
-                RefreshPicture();
+                m_model.setKind(int(k) + 1);
         });
     }
-    connect(Option8, &QRadioButton::toggled, this, [this](bool on) { if (on) Option8_Click(); });
-    connect(Option9, &QRadioButton::toggled, this, [this](bool on) { if (on) Option9_Click(); });
-    connect(Check1, &QCheckBox::stateChanged, this, &Form1::Check1_Click);
-    connect(Check2, &QCheckBox::stateChanged, this, &Form1::Check2_Click);
-    connect(Check3, &QCheckBox::stateChanged, this, &Form1::Check3_Click);
-    connect(Check4, &QCheckBox::stateChanged, this, &Form1::Check4_Click);
+    connect(currentRunOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_model.setMode(ViewerModel::Mode::CurrentRun);
+    });
+    connect(archiveOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_model.setMode(ViewerModel::Mode::Archive);
+    });
+    connect(archive500Option, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_model.setArchiveLevel(ArchiveLevel::P500);
+    });
+    connect(archive850Option, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_model.setArchiveLevel(ArchiveLevel::P850);
+    });
+    for (QCheckBox *box : {animateStepsBox, animateDaysBox})
+        connect(box, &QCheckBox::toggled, &m_model, &ViewerModel::setAnimating);
+    connect(lowBandwidthBox, &QCheckBox::toggled, &m_model, &ViewerModel::setLowBandwidth);
+    connect(valueBoxCheck, &QCheckBox::toggled, &m_model, &ViewerModel::setValueBox);
 
     const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
-        {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
-        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
-        {Command5, &Form1::Command5_Click},   {Command6, &Form1::Command6_Click},
-        {Command7, &Form1::Command7_Click},   {Command8, &Form1::Command8_Click},
-        {Command9, &Form1::Command9_Click},   {Command10, &Form1::Command10_Click},
-        {Command11, &Form1::Command11_Click}, {Command12, &Form1::Command12_Click},
-        {Command13, &Form1::Command13_Click}, {Command14, &Form1::Command14_Click},
-        {Command15, &Form1::Command15_Click},
+        {deleteRunButton, &Form1::deleteRun},       {probeRunButton, &Form1::probeRun},
+        {computeButton, &Form1::computeForecast},   {refreshRunButton, &Form1::refreshRun},
+        {copyAddressButton, &Form1::copyAddress},   {showArchiveButton, &Form1::RefreshPicture},
+        {downloadAllButton, &Form1::toggleDownloadAll},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
+    connect(zoomInButton, &QPushButton::clicked, &m_model, &ViewerModel::zoomIn);
+    connect(zoomOutButton, &QPushButton::clicked, &m_model, &ViewerModel::zoomOut);
+    const std::pair<QPushButton *, QPointF> pans[] = {
+        {panUpButton, {0, ViewerModel::PanStep}},    {panDownButton, {0, -ViewerModel::PanStep}},
+        {panLeftButton, {ViewerModel::PanStep, 0}},  {panRightButton, {-ViewerModel::PanStep, 0}},
+    };
+    for (const auto &[button, delta] : pans)
+        connect(button, &QPushButton::clicked, this, [this, delta] { m_model.pan(delta.x(), delta.y()); });
+    connect(aboutButton, &QPushButton::clicked, this, [this] { showAbout(this); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { helpWindow()->showHelp(); });
 
-    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
-    // The month box's change is an edit of its text: typing here, or the program's own
-    // setting (HScroll2_Change calls the handler); a month picked from the list waits for
-    // the next redraw.
-    connect(Combo2->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo2_Change);
-    connect(Combo3, &QComboBox::activated, this, &Form1::Combo3_Click);
-    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
-    connect(HScroll1, &QScrollBar::sliderMoved, this, &Form1::HScroll1_Scroll);
-    connect(HScroll2, &QScrollBar::valueChanged, this, &Form1::HScroll2_Change);
-    connect(HScroll2, &QScrollBar::sliderMoved, this, &Form1::HScroll2_Scroll);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Picture1, &PictureBox::mouseMoved, this, &Form1::Picture1_MouseMove);
-    connect(Picture1, &PictureBox::mouseReleased, this, &Form1::Picture1_MouseUp);
+    // A date part picked from a list or typed: the program's own setting of the lists
+    // (following the model) is neither.
+    connect(yearCombo, &QComboBox::textActivated, this, &Form1::chooseYear);
+    for (const auto &[combo, choose] : {std::pair{monthCombo, &Form1::chooseMonth}, std::pair{dayCombo, &Form1::chooseDay}}) {
+        connect(combo, &QComboBox::textActivated, this, choose);
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, choose);
+    }
+    connect(maxStepEdit, &QLineEdit::textChanged, this, &Form1::setMaxStepText);
+    connect(stepScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setStep);
+    connect(stepScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewStep);
+    connect(archiveDayScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setArchiveDayOfYear);
+    connect(archiveDayScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewArchiveDay);
+    connect(animationTimer, &QTimer::timeout, &m_model, &ViewerModel::animationTick);
+    connect(mapPicture, &PictureBox::mouseMoved, this, [this](Qt::MouseButtons, Qt::KeyboardModifiers, float x, float y) {
+        readValueAt(x, y);
+    });
+    connect(mapPicture, &PictureBox::mouseReleased, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y) {
+        choosePlace(button, x, y);
+    });
+}
+
+// The model is the one place the state lives: the controls follow it.
+void Form1::connectModel()
+{
+    connect(&m_model, &ViewerModel::selectionChanged, this, [this] {
+        kindOptions[m_model.kind() - 1]->setChecked(true);
+        (m_model.archiveLevel() == ArchiveLevel::P850 ? archive850Option : archive500Option)->setChecked(true);
+        RefreshPicture();
+    });
+    connect(&m_model, &ViewerModel::viewChanged, this, &Form1::RefreshPicture);
+    connect(&m_model, &ViewerModel::placeChanged, this, &Form1::showPlace);
+    connect(&m_model, &ViewerModel::modeChanged, this, &Form1::showMode);
+    connect(&m_model, &ViewerModel::stepChanged, this, &Form1::showStep);
+    connect(&m_model, &ViewerModel::maxStepChanged, stepScrollBar, &QScrollBar::setMaximum);
+    connect(&m_model, &ViewerModel::archiveDateChanged, this, &Form1::showArchiveDate);
+    connect(&m_model, &ViewerModel::animatingChanged, this, [this](bool on) {
+        for (QCheckBox *box : {animateStepsBox, animateDaysBox})
+            box->setChecked(on);
+        on ? animationTimer->start() : animationTimer->stop();
+    });
+    connect(&m_model, &ViewerModel::lowBandwidthChanged, this, [this](bool on) {
+        lowBandwidthBox->setChecked(on);
+        SavedSettings::writeText(QStringLiteral("modem"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_service->setLowBandwidth(on);
+    });
+    connect(&m_model, &ViewerModel::valueBoxChanged, this, [this](bool on) {
+        valueBoxCheck->setChecked(on);
+        SavedSettings::writeText(QStringLiteral("rec"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
 }
 
 void Form1::connectService()
 {
-    connect(Service, &RetrievalService::statusText, Label3, &QLabel::setText);
-    connect(Service, &RetrievalService::progressChanged, this, [this](bool visible, double fraction) {
-        const int inner = tour->width() - 2;  // the fill sits inside the outline
-        tour2->resize(qRound(qBound(0.0, fraction, 1.0) * inner), tour2->height());
-        tour2->setVisible(visible);
-        tour->setVisible(visible);
+    connect(m_service, &RetrievalService::statusText, statusLabel, &QLabel::setText);
+    connect(m_service, &RetrievalService::progressChanged, this, [this](bool visible, double fraction) {
+        const int inner = progressOutline->width() - 2;  // the fill sits inside the outline
+        qobject_cast<DesignLayout *>(statusFrame->layout())
+            ->setWidth(progressFill, qRound(qBound(0.0, fraction, 1.0) * inner));
+        progressFill->setVisible(visible);
+        progressOutline->setVisible(visible);
     });
-    connect(Service, &RetrievalService::messageBox, this, &Form1::showMessage);
-    connect(Service, &RetrievalService::activeChanged, stopButton, &QWidget::setVisible);
-    connect(stopButton, &QToolButton::clicked, Service, &RetrievalService::cancelAll);
+    connect(m_service, &RetrievalService::messageBox, this, &Form1::showMessage);
+    connect(m_service, &RetrievalService::activeChanged, stopButton, &QWidget::setVisible);
+    connect(stopButton, &QToolButton::clicked, m_service, &RetrievalService::cancelAll);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, Service, &RetrievalService::cancelAll);
+    connect(escape, &QShortcut::activated, m_service, &RetrievalService::cancelAll);
 }
 
 // Not exec(): a job that reports a problem goes on while the box waits for its "OK".
@@ -126,84 +184,31 @@ void Form1::showMessage(const QString &text, bool information)
 void Form1::setUpHosts()
 {
     QStringList hosts = chooseMapHosts(m_config.hosts, SavedSettings::hosts());
-    if (hosts.isEmpty()) {
-        m_demoServer = std::make_unique<DemoMapServer>();
-        if (m_demoServer->start())
-            hosts = QStringList{m_demoServer->hostPort(), m_demoServer->hostPort(),
-                                m_demoServer->hostPort()};
-        else
-            m_demoServer.reset();
-        Service->setDirect(m_demoServer != nullptr);
+    if (hosts.isEmpty() && m_config.demoServer) {
+        const QString demo = m_config.demoServer->hostPort();
+        hosts = QStringList{demo, demo, demo};
+        m_usesDemoServer = true;
     }
-    Service->servers().hosts = hosts;
+    m_service->setDirect(m_usesDemoServer);
+    m_service->servers().hosts = hosts;
 }
 
-bool Form1::usesDemoServer() const
+void Form1::showMode(ViewerModel::Mode mode)
 {
-    return m_demoServer != nullptr;
+    const bool archive = mode == ViewerModel::Mode::Archive;
+    (archive ? archiveOption : currentRunOption)->setChecked(true);
+    currentRunFrame->setVisible(!archive);
+    archiveFrame->setVisible(archive);
+    downloadAllButton->setVisible(!archive);
 }
 
-// --- the simple handlers ---
-
-void Form1::Option8_Click()
+void Form1::copyAddress()
 {
-    Frame2->show();
-    Frame7->hide();
-    Command15->show();
-    RefreshPicture();
-}
-
-void Form1::Option9_Click()
-{
-    Frame2->hide();
-    Frame7->show();
-    Command15->hide();
-    RefreshPicture();
-}
-
-// Both animation boxes drive the one clock; the tick decides which animation advances.
-static void runWhileTicked(QTimer *timer, const QCheckBox *box)
-{
-    if (box->isChecked())
-        timer->start();
-    else
-        timer->stop();
-}
-
-void Form1::Check1_Click() { runWhileTicked(Timer1, Check1); }
-void Form1::Check3_Click() { runWhileTicked(Timer1, Check3); }
-
-void Form1::Check4_Click()
-{
-    SavedSettings::writeText(QStringLiteral("rec"), Check4->isChecked() ? QStringLiteral("1")
-                                                                        : QStringLiteral("0"));
-}
-
-void Form1::Check2_Click()
-{
-    const bool on = Check2->isChecked();
-    SavedSettings::writeText(QStringLiteral("modem"), on ? QStringLiteral("1") : QStringLiteral("0"));
-    Service->setLowBandwidth(on);
-}
-
-void Form1::Combo1_Click()
-{
-    if (!Service->held())
-        RefreshPicture();
-}
-
-void Form1::Combo2_Change() { RefreshPicture(); }
-void Form1::Combo3_Click() { RefreshPicture(); }
-void Form1::Command12_Click() { RefreshPicture(); }
-
-// One clock for both animations: the mode selected at the tick decides which advances.
-void Form1::Timer1_Timer()
-{
-    // A tick whose map is being fetched holds the next ones back until it arrives.
-    if (m_loading)
-        return;
-    if (Option9->isChecked())
-        archiveAnimationTick();
-    else
-        stepAnimationTick();
+    const QString address = selectionAddress(m_model.selection(), m_service->servers());
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(address);
+    // Some desktops refuse the clipboard; the log keeps the address for the user.
+    if (clipboard->text() != address)
+        m_service->log().AddLog(QStringLiteral("Copie impossible : ") + address);
 }

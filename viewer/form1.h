@@ -1,14 +1,100 @@
 #pragma once
-// Form1, the main window: its controls under their design names, the viewer state and the
-// event handlers. Handlers stay small; the operations they call live with their subsystem.
+// Form1, the main window: a view of the ViewerModel. It creates the controls, lays them
+// out, wires them to the model and to retrieval, and draws what the model says.
+//
+// Every control keeps its design name as objectName (translation tags, tests and the log
+// use it); the code calls it by its role. Captions are the French ones before translation.
+//
+//  design name  role                   caption
+//  -- map ---------------------------------------------------------------------------------
+//  Picture1     mapPicture             (the map, black)
+//  Picture2     navigationPad          (grey pad on the map)
+//  Command4     zoomInButton           Zoom +
+//  Command5     zoomOutButton          Zoom -
+//  Command6     panUpButton            H
+//  Command7     panDownButton          B
+//  Command8     panLeftButton          <
+//  Command9     panRightButton         >
+//  Command11    copyAddressButton      Copie URL
+//  Label34      valueBox               (value under the pointer)
+//  Label36      mapNote                (Chargement… / Pas d'image!)
+//  Picture5     legendStrip            (legend copied from the map)
+//  Picture3     mapHolder              (hidden: the map as loaded)
+//  Picture4     workPicture            (hidden: the last map the point forecast read)
+//  -- current run (Frame2) ----------------------------------------------------------------
+//  Frame2       currentRunFrame
+//  Label11      kindCaption            Type de carte :
+//  Option1, 3, 2, 4, 5, 6, 7            by kind number: kindOptions[0..6]
+//               kindOptions[k]         Températures, Précipitation, Nébulosité,
+//                                      Température à 850hPa, Orages J/kg,
+//                                      Geopotentiel 500hPa, Vents
+//  Frame5       runDateFrame           Date du run :
+//  Label14      stepDateLabel          (date and hour of the step)
+//  Label2       stepHoursLabel         0h
+//  HScroll1     stepScrollBar
+//  Check1       animateStepsBox        Animer
+//  Label15      maxStepCaption         Max échéance :
+//  Text1        maxStepEdit            30
+//  Frame6       statusFrame            Etat :
+//  Label3       statusLabel            Idle
+//  tour, tour2  progressOutline, progressFill
+//  stopButton   stopButton             ✕
+//  -- mode --------------------------------------------------------------------------------
+//  Option8      currentRunOption       Runs Actuels
+//  Option9      archiveOption          Archives
+//  -- archives (Frame7) -------------------------------------------------------------------
+//  Frame7       archiveFrame           Archives
+//  Label28      yearCaption            Année :
+//  Combo1       yearCombo
+//  Label30      monthCaption           Mois :
+//  Combo2       monthCombo             1
+//  Label31      dayCaption             Jour :
+//  Combo3       dayCombo               1
+//  Option10     archive500Option       Geopotentiel à 500hPa
+//  Option11     archive850Option       Températures à 850hPa
+//  HScroll2     archiveDayScrollBar
+//  Label29      archiveDateCaption     Date :
+//  Label32      archiveDateLabel
+//  Check3       animateDaysBox         Animer
+//  Command12    showArchiveButton      Affiche
+//  Frame8       archiveStatusFrame     Etat :
+//  Label33      archiveStatusLabel
+//  -- run commands ------------------------------------------------------------------------
+//  Command10    refreshRunButton       Actualiser le run
+//  Command2     probeRunButton         Teste si nouveaux modèles
+//  Command1     deleteRunButton        Effacer le run
+//  Command15    downloadAllButton      Télécharger tout
+//  Check2       lowBandwidthBox        Connexion bas debit
+//  Check4       valueBoxCheck          Rectangle valeur activé
+//  -- place and point forecast ------------------------------------------------------------
+//  Frame1       placeFrame             Localisation
+//  Label9       placeHint              Cliquer sur la carte pour selectionner un lieu
+//  Command3     computeButton          Calculer
+//  Label4       placeLabel             (hidden: the place in twips)
+//  Label1, Label5  (blank, kept for the language file)
+//  Frame3       nowPanel.frame         Situation actuelle
+//  Frame4       stepPanel.frame        Situation à +6H
+//  picto1/2     *.pictogram
+//  Label7/13    *.temperature          0°C
+//  Label6/10, Label8/12    *.captions[0], *.values[0]    Précipitations :, 0 mm
+//  Label16/20, Label17/21  *.captions[1], *.values[1]    Nébulosité, 0%
+//  Label18/22, Label19/23  *.captions[2], *.values[2]    Temp à 850Pa, 0°C
+//  Label24/26, Label25/27  *.captions[3], *.values[3]    Vent moyen, 0 km/h
+//  -- help --------------------------------------------------------------------------------
+//  Command14    helpButton             Aide
+//  Command13    aboutButton            A propos
+//  Label35      creditLabel            Les cartes sont la propriété de leur site d'origine
+//  Timer1       animationTimer         (500 ms)
+#include "core/viewermodel.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -21,11 +107,11 @@ class QScrollBar;
 class QTimer;
 class QToolButton;
 class DemoMapServer;
+class DesignLayout;
 class Form2;
 class MapBatch;
 class PictureBox;
 class RetrievalService;
-struct MapSelection;
 
 struct Form1Config {
     QString cacheDir;        // map cache and log.txt
@@ -34,6 +120,8 @@ struct Form1Config {
     bool deleteAll = false;  // "deleteall" on the command line
     bool unattended = false; // never wait on a modal window (screenshots, tests)
     bool endProcessOnClose = false;  // closing the window ends the application
+    // Serves the maps when no host is given or saved; the window does not own it.
+    DemoMapServer *demoServer = nullptr;
 };
 
 class Form1 : public QWidget {
@@ -42,98 +130,24 @@ public:
     explicit Form1(const Form1Config &config, QWidget *parent = nullptr);
     ~Form1() override;
 
-    const Form1Config &config() const { return m_config; }
-    // True when no host was configured and the built-in demonstration server serves the maps.
-    bool usesDemoServer() const;
+    // True when no host was configured and the demonstration server serves the maps.
+    bool usesDemoServer() const { return m_usesDemoServer; }
+    // The state shown: ask it to change and the window follows.
+    ViewerModel &model() { return m_model; }
+    const ViewerModel &model() const { return m_model; }
+    RetrievalService &service() const { return *m_service; }
 
     // Start-up: runs once, after construction. Its last steps follow the newest-run probe;
     // startupFinished() says when they are done.
     void Form_Load();
     bool startupDone() const { return m_startupDone; }
     // The map display waits for the selected map to arrive.
-    bool isLoading() const { return m_loading; }
+    bool isLoading() const { return m_model.loading(); }
 
-    // --- viewer state (twips where a position is meant) ---
-    float Zoom = 1.0f;
-    float OffsetX = -2900.0f;
-    float OffsetY = -3060.0f;
-    QString OldLoaded;
-    float PlaceX = 0, PlaceY = 0;    // domain 1
-    float PlaceX2 = 0, PlaceY2 = 0;  // domain 2
-
-    // --- retrieval: the transfers, the servers, cache and log ---
-    RetrievalService *Service;
-
-    // --- controls, by design name ---
-    PictureBox *Picture1, *Picture2, *Picture3, *Picture4, *Picture5;
-    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7,
-        *Command8, *Command9, *Command10, *Command11, *Command12, *Command13, *Command14,
-        *Command15;
-    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5, *Frame6, *Frame7, *Frame8;
-    QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5, *Option6, *Option7,
-        *Option8, *Option9, *Option10, *Option11;
-    QCheckBox *Check1, *Check2, *Check3, *Check4;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label9, *Label11, *Label14, *Label15,
-        *Label28, *Label29, *Label30, *Label31, *Label32, *Label33, *Label34, *Label35, *Label36;
-    // Forecast panels Frame3 / Frame4.
-    PictureBox *picto1, *picto2;
-    QLabel *Label6, *Label7, *Label8, *Label16, *Label17, *Label18, *Label19, *Label24, *Label25;
-    QLabel *Label10, *Label12, *Label13, *Label20, *Label21, *Label22, *Label23, *Label26,
-        *Label27;
-    QScrollBar *HScroll1, *HScroll2;
-    QLineEdit *Text1;
-    QComboBox *Combo1, *Combo2, *Combo3;
-    QFrame *tour;
-    QWidget *tour2;
-    QToolButton *stopButton;  // cancels what runs (Échap does the same)
-    QTimer *Timer1;
-    QButtonGroup *KindGroup, *ModeGroup, *ArchiveKindGroup;
-
-    // --- operations ---
+    // The map drawn anew, fetched first when the cache lacks it.
     void RefreshPicture();
-    void stepAnimationTick();     // Timer1 in current-run mode
-    void archiveAnimationTick();  // Timer1 in archive mode
-    MapBatch *GetArchive500(int year, int day, int month);
-    MapBatch *GetArchive850(int year, int day, int month);
-    void Calculer();       // Frame4: the chosen place at HScroll1's step
-    void CalculeActual();  // Frame3: the chosen place at step 0
-    Form2 *helpWindow();   // created at first use, lives as long as the window
-
-    // --- event handlers ---
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void Command10_Click();
-    void Command11_Click();
-    void Command12_Click();
-    void Command13_Click();
-    void Command14_Click();
-    void Command15_Click();
-    void Option8_Click();
-    void Option9_Click();
-    void Check1_Click();
-    void Check2_Click();
-    void Check3_Click();
-    void Check4_Click();
-    void Combo1_Click();
-    void Combo2_Change();
-    void Combo3_Click();
-    void Text1_Change();
-    void HScroll1_Change();
-    void HScroll1_Scroll();
-    void HScroll2_Change();
-    void HScroll2_Scroll();
-    void Timer1_Timer();
-    void Picture1_MouseMove(Qt::MouseButtons button, Qt::KeyboardModifiers shift, float X, float Y);
-    void Picture1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float X, float Y);
-    void Form_Paint();
-    void Form_Unload();
+    // Cache name of the map on display; empty while none is.
+    QString shownMapName() const { return m_shownName; }
 
 Q_SIGNALS:
     void startupFinished();
@@ -143,20 +157,42 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createControls();       // form1_layout.cpp
-    void createPanelControls();  // form1_layout.cpp: Frame3 / Frame4
-    void applyFonts();           // form1_layout.cpp
-    void connectHandlers();
+    struct ForecastPanel {
+        QGroupBox *frame;
+        PictureBox *pictogram;
+        QLabel *temperature;
+        std::array<QLabel *, 4> captions;  // precipitation, cloud cover, 850 hPa, wind
+        std::array<QLabel *, 4> values;
+    };
+
+    // form1_layout.cpp
+    void createControls();
+    void createMapControls();
+    void createCurrentRunControls();
+    void createArchiveControls();
+    void createCommandControls();
+    void createPlaceControls();
+    ForecastPanel createPanel(const char *frameName, const QString &title, int tag, QRect rect,
+                              const std::array<const char *, 10> &names);
+    void applyFonts();
+
+    // form1.cpp: wiring
+    void connectControls();
+    void connectModel();
     void connectService();
     void setUpHosts();
-    void showStartupHelp();      // the help window at start-up
-    void finishStartup();        // what follows the newest-run probe
-    void showStepCaptions();     // Label2, Label14, Frame4 for HScroll1's step
     void centreOnScreen();
     void showMessage(const QString &text, bool information);
-    void computePanels(int step);
 
-    // The map display (mapdisplay.cpp).
+    // form1_lifecycle.cpp
+    void loadSettings();
+    void fillArchiveLists();
+    void showStartupHelp();
+    void finishStartup();
+    void saveSettings();
+    Form2 *helpWindow();
+
+    // mapdisplay.cpp
     void refreshPicture(bool retrying, const std::function<void()> &done);
     void fetchSelectedMap(const MapSelection &selection, const std::function<void(bool cancelled)> &then);
     void loadSelectedMap(int call, const MapSelection &selection, const QString &name, bool retrying,
@@ -164,14 +200,84 @@ private:
     void showSelectedMap(const MapSelection &selection);
     void showLoadingNote(bool loading);
     void showNote(const QString &text, bool problem);
+    void paintMap(const QImage &map);
+    void drawPlaceMarker();
+    void paintLegendStrip(const QImage &map, bool archive);
+
+    // Handlers, by what the user does.
+    void showMode(ViewerModel::Mode mode);          // form1.cpp
+    void showStep(int step);                        // steps.cpp
+    void previewStep(int position);
+    void showArchiveDate();                         // archive.cpp
+    void previewArchiveDay(int position);
+    MapBatch *fetchArchive(const MapSelection &selection);
+    void chooseYear(const QString &text);
+    void chooseMonth(const QString &text);
+    void chooseDay(const QString &text);
+    void readValueAt(float x, float y);             // valuebox.cpp
+    void choosePlace(Qt::MouseButton button, float x, float y);  // place.cpp
+    void showPlace();
+    void computeForecast();                         // panels.cpp
+    void fillPanels(int step);
+    void fillPanel(const ForecastPanel &panel, bool series, int step);
+    void probeRun();                                // runcommands.cpp
+    void refreshRun();
+    void deleteRun();
+    void toggleDownloadAll();
+    void setMaxStepText(const QString &text);
+    bool refusedWhileBusy();
+    void copyAddress();                             // form1.cpp
 
     Form1Config m_config;
-    std::unique_ptr<DemoMapServer> m_demoServer;
+    ViewerModel m_model;
+    RetrievalService *m_service;
+    bool m_usesDemoServer = false;
     bool m_paintPending = false;
-    bool m_loading = false;
     bool m_startupDone = false;
-    int refreshCount = 0;  // display attempts so far: one overtaken by a newer one stops
+    QString m_shownName;  // cache name of the map in mapHolder; empty after a failed load
+    int m_refreshCount = 0;  // display attempts so far: one overtaken by a newer one stops
     int m_panelRequest = 0;
     QPointer<MapBatch> m_downloadAll;
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
+
+    // --- controls (see the table above) ---
+    DesignLayout *m_layout = nullptr;
+    DesignLayout *m_mapLayout = nullptr;
+    PictureBox *mapPicture, *navigationPad, *legendStrip, *mapHolder, *workPicture;
+    QPushButton *zoomInButton, *zoomOutButton, *panUpButton, *panDownButton, *panLeftButton,
+        *panRightButton, *copyAddressButton;
+    QLabel *valueBox, *mapNote;
+
+    QGroupBox *currentRunFrame, *runDateFrame, *statusFrame;
+    QLabel *kindCaption, *stepDateLabel, *stepHoursLabel, *maxStepCaption, *statusLabel;
+    std::array<QRadioButton *, 7> kindOptions;
+    QScrollBar *stepScrollBar;
+    QCheckBox *animateStepsBox;
+    QLineEdit *maxStepEdit;
+    QFrame *progressOutline;
+    QWidget *progressFill;
+    QToolButton *stopButton;
+
+    QRadioButton *currentRunOption, *archiveOption;
+
+    QGroupBox *archiveFrame, *archiveStatusFrame;
+    QLabel *yearCaption, *monthCaption, *dayCaption, *archiveDateCaption, *archiveDateLabel,
+        *archiveStatusLabel;
+    QComboBox *yearCombo, *monthCombo, *dayCombo;
+    QRadioButton *archive500Option, *archive850Option;
+    QScrollBar *archiveDayScrollBar;
+    QCheckBox *animateDaysBox;
+    QPushButton *showArchiveButton;
+
+    QPushButton *refreshRunButton, *probeRunButton, *deleteRunButton, *downloadAllButton;
+    QCheckBox *lowBandwidthBox, *valueBoxCheck;
+
+    QGroupBox *placeFrame;
+    QLabel *placeHint, *placeLabel, *spareLabel1, *spareLabel5;
+    QPushButton *computeButton;
+    ForecastPanel nowPanel, stepPanel;
+
+    QPushButton *helpButton, *aboutButton;
+    QLabel *creditLabel;
+    QTimer *animationTimer;
 };

@@ -1,13 +1,14 @@
 // Form1's life: start-up, repaint and shutdown.
 #include "viewer/form1.h"
-#include "viewer/mapdisplay.h"
+#include "viewer/helpwindow.h"
 #include "viewer/picturebox.h"
+#include "core/placetext.h"
+#include "viewer/translation.h"
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
 #include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
-#include "shell/helpwindow.h"
 #include "shell/messages.h"
 #include "shell/settings.h"
 #include "shell/textutil.h"
@@ -18,53 +19,19 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScrollBar>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
-#include <cmath>
-
-namespace {
-
-constexpr int FirstArchiveYear = 1956;
-constexpr int LastArchiveYear = 2005;
-
-// Plain decimal text that the lenient parse reads back unchanged: no exponent, no
-// trailing zeros ("4000", "40.5", "-12").
-QString decimalText(double value)
-{
-    QString text = QString::number(value, 'f', 6);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-// A saved place coordinate; a value no map could hold (a hand-edited "1e39") gives the
-// default place rather than infinities in every later computation.
-float savedPlace(const QString &key)
-{
-    constexpr double DefaultPlace = 4000;
-    constexpr double Limit = 1.0e7;  // twips: far beyond any map, well inside float and int
-    const double value = SavedSettings::readNumber(key, DefaultPlace);
-    return float(std::abs(value) <= Limit ? value : DefaultPlace);
-}
-
-} // namespace
 
 void Form1::Form_Load()
 {
-    EventLog &log = Service->log();
+    EventLog &log = m_service->log();
 
     if (m_config.deleteAll)
-        Service->deletePngFiles();
+        m_service->deletePngFiles();
     // A transfer cut short when the program last ended leaves its unfinished copy behind.
-    Service->removeStrayTemporaryFiles();
-    Service->setHeld(true);
+    m_service->removeStrayTemporaryFiles();
+    m_service->setHeld(true);
     log.StartLog();
 
     // Without a complete language file the built-in captions stay: translating from a
@@ -72,88 +39,104 @@ void Form1::Form_Load()
     if (LoadLanguage(m_config.programDir, QStringLiteral("langage")))
         TranslateForm(this);
     if (usesDemoServer())
-        Label35->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
-    stopButton->setToolTip(msg(MsgStopTip));
+        creditLabel->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
+    stopButton->setToolTip(msg(Msg::StopTip));
 
-    Service->servers().SwitchArchiveServer();
-    Service->servers().SwitchNormalServer();
+    m_service->servers().SwitchArchiveServer();
+    m_service->servers().SwitchNormalServer();
     log.AddLog(QStringLiteral("Démarrage"));
 
-    Zoom = 1.0f;
-    OffsetX = -2900.0f;
-    OffsetY = -3060.0f;
-
-    {
-        // Filling the lists is not an edit of the month box.
-        const QSignalBlocker blockMonth(Combo2);
-        Combo1->clear();
-        for (int year = LastArchiveYear; year >= FirstArchiveYear; --year)
-            Combo1->addItem(QString::number(year));
-        Combo2->clear();
-        for (int month = 1; month <= 12; ++month)
-            Combo2->addItem(QString::number(month));
-        Combo3->clear();
-        for (int day = 1; day <= 31; ++day)
-            Combo3->addItem(QString::number(day));
-        Combo1->setCurrentIndex(1);
-    }
+    fillArchiveLists();
 
     log.AddLog(QStringLiteral("Recupere données sauvegardées"));
-    const double help = SavedSettings::readNumber(QStringLiteral("help"), 0);
-    const double modem = SavedSettings::readNumber(QStringLiteral("modem"), 0);
-    // A first start keeps the box as designed (ticked) rather than clearing it.
-    const bool rec = SavedSettings::contains(QStringLiteral("rec"))
-        ? SavedSettings::readNumber(QStringLiteral("rec"), 1) != 0
-        : Check4->isChecked();
-
-    log.AddLog(QStringLiteral("Initialise modem..."));
-    Service->setLowBandwidth(false);
-    Check2->setChecked(modem != 0);
-    Check4->setChecked(rec);
-
-    log.AddLog(QStringLiteral("initialise les arrays"));
-    PlaceX = savedPlace(QStringLiteral("dx"));
-    PlaceY = savedPlace(QStringLiteral("dy"));
-    Text1->setText(decimalText(SavedSettings::readNumber(QStringLiteral("num"), 30)));
-
-    Legends::instance();
-    Label4->setText(decimalText(PlaceX) + QLatin1Char(' ') + decimalText(PlaceY));
-    ConvertD1TOD2(PlaceX, PlaceY, PlaceX2, PlaceY2);
+    loadSettings();
 
     log.AddLog(QStringLiteral("affiche feuille principale"));
     show();
 
     log.AddLog(QStringLiteral("test affiche feuille help"));
-    if (help == 0)
+    if (SavedSettings::readNumber(QStringLiteral("help"), 0) == 0)
         showStartupHelp();
 
-    Picture1->printText(QStringLiteral("Cliquer sur "));
+    mapPicture->printText(QStringLiteral("Cliquer sur "));
 
     log.AddLog(QStringLiteral("Refresh 1 "));
     RefreshPicture();
 
     log.AddLog(QStringLiteral("Cherche nouveau modèle..."));
-    RunProbe *probe = Service->ChercheModele();
+    RunProbe *probe = m_service->ChercheModele();
     connect(probe, &RunProbe::finished, this, &Form1::finishStartup);
+}
+
+void Form1::fillArchiveLists()
+{
+    // Filling the lists is not an edit of the month box.
+    const QSignalBlocker blockMonth(monthCombo);
+    yearCombo->clear();
+    for (int year = ViewerModel::LastArchiveYear; year >= ViewerModel::FirstArchiveYear; --year)
+        yearCombo->addItem(QString::number(year));
+    monthCombo->clear();
+    for (int month = 1; month <= 12; ++month)
+        monthCombo->addItem(QString::number(month));
+    dayCombo->clear();
+    for (int day = 1; day <= 31; ++day)
+        dayCombo->addItem(QString::number(day));
+    yearCombo->setCurrentText(QString::number(m_model.archiveYear()));
+}
+
+void Form1::loadSettings()
+{
+    EventLog &log = m_service->log();
+    const double modem = SavedSettings::readNumber(QStringLiteral("modem"), 0);
+    // A first start keeps the box as designed (ticked) rather than clearing it.
+    const bool rec = SavedSettings::contains(QStringLiteral("rec"))
+        ? SavedSettings::readNumber(QStringLiteral("rec"), 1) != 0
+        : m_model.valueBox();
+
+    log.AddLog(QStringLiteral("Initialise modem..."));
+    m_service->setLowBandwidth(false);
+    m_model.setLowBandwidth(modem != 0);
+    m_model.setValueBox(rec);
+
+    log.AddLog(QStringLiteral("initialise les arrays"));
+    const QPointF place(savedPlace(QStringLiteral("dx")), savedPlace(QStringLiteral("dy")));
+    maxStepEdit->setText(decimalText(SavedSettings::readNumber(QStringLiteral("num"), 30)));
+
+    Legends::instance();
+    float x2 = 0, y2 = 0;
+    ConvertD1TOD2(float(place.x()), float(place.y()), x2, y2);
+    {
+        // Start-up draws the map once, later.
+        const QSignalBlocker quiet(&m_model);
+        m_model.setPlace(float(place.x()), float(place.y()), x2, y2);
+    }
+    placeLabel->setText(decimalText(place.x()) + QLatin1Char(' ') + decimalText(place.y()));
 }
 
 // Start-up after the probe: the step display, then the map drawn anew (fetched if it is
 // still missing). Each waits for the map it asked for.
 void Form1::finishStartup()
 {
-    EventLog &log = Service->log();
+    EventLog &log = m_service->log();
     log.AddLog(QStringLiteral("Fin Cherche nouveau modèle"));
     log.AddLog(QStringLiteral("Debut refresh picture"));
-    showStepCaptions();
+    showStep(m_model.step());
     refreshPicture(false, [this] {
-        Service->log().AddLog(QStringLiteral("Fin refresh picture"));
-        Service->setHeld(false);
-        OldLoaded.clear();
+        m_service->log().AddLog(QStringLiteral("Fin refresh picture"));
+        m_service->setHeld(false);
+        m_shownName.clear();
         refreshPicture(false, [this] {
             m_startupDone = true;
             Q_EMIT startupFinished();
         });
     });
+}
+
+Form2 *Form1::helpWindow()
+{
+    if (!m_helpWindow)
+        m_helpWindow = std::make_shared<Form2>();
+    return m_helpWindow.get();
 }
 
 void Form1::showStartupHelp()
@@ -172,20 +155,15 @@ void Form1::showEvent(QShowEvent *event)
     m_paintPending = true;
     QTimer::singleShot(0, this, [this] {
         m_paintPending = false;
-        Form_Paint();
+        // A map on its way is shown when it arrives.
+        if (!m_service->held() && !m_model.loading())
+            RefreshPicture();
     });
-}
-
-void Form1::Form_Paint()
-{
-    // A map on its way is shown when it arrives.
-    if (!Service->held() && !m_loading)
-        RefreshPicture();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    Form_Unload();
+    saveSettings();
     event->accept();
     if (m_helpWindow)
         m_helpWindow->hide();
@@ -194,11 +172,11 @@ void Form1::closeEvent(QCloseEvent *event)
         QCoreApplication::quit();
 }
 
-void Form1::Form_Unload()
+void Form1::saveSettings()
 {
-    SavedSettings::writeText(QStringLiteral("dx"), decimalText(PlaceX));
-    SavedSettings::writeText(QStringLiteral("dy"), decimalText(PlaceY));
-    SavedSettings::writeText(QStringLiteral("num"), decimalText(parseLenient(Text1->text())));
-    Timer1->stop();
-    Service->cancelAll();
+    SavedSettings::writeText(QStringLiteral("dx"), decimalText(m_model.placeX()));
+    SavedSettings::writeText(QStringLiteral("dy"), decimalText(m_model.placeY()));
+    SavedSettings::writeText(QStringLiteral("num"), decimalText(parseLenient(maxStepEdit->text())));
+    m_model.setAnimating(false);
+    m_service->cancelAll();
 }

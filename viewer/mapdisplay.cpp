@@ -1,7 +1,7 @@
 // RefreshPicture: loads the selected map when it changed and paints it, with the place
 // marker and the legend strip.
 #include "viewer/mapdisplay.h"
-#include "viewer/displaytext.h"
+#include "core/displaytext.h"
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
@@ -10,11 +10,8 @@
 #include "shell/messages.h"
 #include "shell/textutil.h"
 
-#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <cmath>
 
 namespace {
@@ -25,33 +22,6 @@ constexpr double InnerMarkerHalf = 15;
 constexpr double LegendTop = 2060;
 constexpr double ForecastLegendLeft = 12050;
 constexpr double ArchiveLegendLeft = 12500;
-
-// Black first: a pan would otherwise leave pieces of the last picture that the readout
-// would decode as weather.
-void paintMap(Form1 &form, const QImage &map)
-{
-    form.Picture1->clearCanvas();
-    if (!map.isNull())
-        form.Picture1->paintPicture(map, mapRectPixels(form.OffsetX, form.OffsetY, form.Zoom, map.size()));
-}
-
-void drawPlaceMarker(Form1 &form)
-{
-    // The wind and storm maps have their own frame.
-    const bool domain2 = form.Option5->isChecked() || form.Option7->isChecked();
-    const double x = (form.OffsetX + (domain2 ? form.PlaceX2 : form.PlaceX)) * form.Zoom;
-    const double y = (form.OffsetY + (domain2 ? form.PlaceY2 : form.PlaceY)) * form.Zoom;
-    form.Picture1->drawRectOutline(squarePixels(x, y, OuterMarkerHalf), Qt::blue);
-    form.Picture1->drawRectOutline(squarePixels(x, y, InnerMarkerHalf), Qt::red);
-}
-
-void paintLegendStrip(Form1 &form, const QImage &map, bool archive)
-{
-    PictureBox *strip = form.Picture5;
-    strip->clearCanvas();
-    if (!map.isNull())
-        strip->paintPictureRegion(map, QPoint(0, 0), QRect(legendOrigin(archive), strip->size()));
-}
 
 } // namespace
 
@@ -91,22 +61,6 @@ int dateListNumber(const QString &text)
     return int(roundHalfEven(qBound(-2147483648.0, value, 2147483647.0)));
 }
 
-MapSelection readSelection(const Form1 &form)
-{
-    MapSelection selection;
-    selection.archive = form.Option9->isChecked();
-    selection.kindNumber = selectedKind([&form](const char *optionName) {
-        const auto *option = form.findChild<const QRadioButton *>(QLatin1String(optionName));
-        return option && option->isChecked();
-    }).number;
-    selection.step = form.HScroll1->value();
-    selection.level = form.Option11->isChecked() ? ArchiveLevel::P850 : ArchiveLevel::P500;
-    selection.year = dateListNumber(form.Combo1->currentText());
-    selection.month = dateListNumber(form.Combo2->currentText());
-    selection.day = dateListNumber(form.Combo3->currentText());
-    return selection;
-}
-
 void Form1::RefreshPicture()
 {
     refreshPicture(false, {});
@@ -117,11 +71,11 @@ void Form1::RefreshPicture()
 // map stays in the cache). `done` runs once the attempt has ended, painted or not.
 void Form1::refreshPicture(bool retrying, const std::function<void()> &done)
 {
-    const int call = ++refreshCount;
-    EventLog &log = Service->log();
+    const int call = ++m_refreshCount;
+    EventLog &log = m_service->log();
     log.AddLog(QStringLiteral("Refresh Picture"));
 
-    const MapSelection selection = readSelection(*this);
+    const MapSelection selection = m_model.selection();
     const bool current = !selection.archive;
     const QString name = selectionCacheName(selection);
     if (current) {
@@ -131,21 +85,21 @@ void Form1::refreshPicture(bool retrying, const std::function<void()> &done)
         setWindowTitle(archiveCaption(rollDate(selection.year, selection.month, selection.day)));
     }
 
-    if (name == OldLoaded) {
+    if (name == m_shownName) {
         showSelectedMap(selection);
         if (done)
             done();
         return;
     }
     const auto load = [this, call, selection, name, retrying, done](bool cancelled) {
-        if (call != refreshCount) {
+        if (call != m_refreshCount) {
             if (done)
                 done();
             return;
         }
         loadSelectedMap(call, selection, name, retrying, cancelled, done);
     };
-    if (!QFileInfo(Service->cachePath(name)).isFile()) {
+    if (!QFileInfo(m_service->cachePath(name)).isFile()) {
         log.AddLog(QStringLiteral("Image ") + name + QStringLiteral(" manquant. Cherche à la télécharger"));
         fetchSelectedMap(selection, load);
         return;
@@ -157,13 +111,11 @@ void Form1::fetchSelectedMap(const MapSelection &selection, const std::function<
 {
     MapBatch *batch = nullptr;
     if (!selection.archive)
-        batch = Service->GetNewModeles(selection.step, selection.kindNumber, true);
-    else if (selection.level == ArchiveLevel::P850)
-        batch = GetArchive850(selection.year, selection.day, selection.month);
+        batch = m_service->GetNewModeles(selection.step, selection.kindNumber, true);
     else
-        batch = GetArchive500(selection.year, selection.day, selection.month);
+        batch = fetchArchive(selection);
     if (batch->isFinished()) {  // held back at start-up: nothing was fetched
-        showLoadingNote(Service->held());
+        showLoadingNote(m_service->held());
         then(false);
         return;
     }
@@ -174,20 +126,20 @@ void Form1::fetchSelectedMap(const MapSelection &selection, const std::function<
 void Form1::loadSelectedMap(int call, const MapSelection &selection, const QString &name, bool retrying,
                             bool cancelled, const std::function<void()> &done)
 {
-    EventLog &log = Service->log();
+    EventLog &log = m_service->log();
     const bool current = !selection.archive;
     if (current)
         log.AddLog(QStringLiteral("Essaye d'afficher : ") + name);
-    const LoadedPicture loaded = LoadPictureFile(Service->cachePath(name));
-    Picture3->setPicture(loaded.picture);
-    OldLoaded.clear();  // Picture3 no longer holds the map of that name
+    const LoadedPicture loaded = LoadPictureFile(m_service->cachePath(name));
+    mapHolder->setPicture(loaded.picture);
+    m_shownName.clear();  // mapHolder no longer holds the map of that name
     if (current)
         log.AddLog(QStringLiteral("Fin d'essai"));
 
     const auto end = [this, selection, name, current, done] {
-        OldLoaded = name;  // also after a failure: the same name is not tried again
+        m_shownName = name;  // also after a failure: the same name is not tried again
         if (current)
-            Service->log().AddLog(QStringLiteral("Fin Oldloaded"));
+            m_service->log().AddLog(QStringLiteral("Fin Oldloaded"));
         showSelectedMap(selection);
         if (done)
             done();
@@ -200,14 +152,14 @@ void Form1::loadSelectedMap(int call, const MapSelection &selection, const QStri
         }
         // The one retry: fetch again, then a whole new attempt, which this one waits for.
         fetchSelectedMap(selection, [this, call, end, done](bool) {
-            if (call != refreshCount) {
+            if (call != m_refreshCount) {
                 if (done)
                     done();
                 return;
             }
-            const int retry = refreshCount + 1;
+            const int retry = m_refreshCount + 1;
             refreshPicture(true, [this, retry, end, done] {
-                if (refreshCount == retry)
+                if (m_refreshCount == retry)
                     end();
                 else if (done)
                     done();
@@ -222,50 +174,71 @@ void Form1::loadSelectedMap(int call, const MapSelection &selection, const QStri
 
 void Form1::showLoadingNote(bool loading)
 {
-    m_loading = loading;
+    m_model.setLoading(loading);
     if (!loading)
         return;
     // The previous map stays, dimmed, under the note: its colours no longer read as values.
-    Label34->hide();
-    Picture1->dim();
-    showNote(msg(MsgLoading), false);
+    valueBox->hide();
+    mapPicture->dim();
+    showNote(msg(Msg::Loading), false);
 }
 
 // Red for a map that could not be had; white over a map on its way.
 void Form1::showNote(const QString &text, bool problem)
 {
-    QLabel *label = Label36;
     if (text.isEmpty()) {
-        label->hide();
+        mapNote->hide();
         return;
     }
-    QPalette palette = label->palette();
+    QPalette palette = mapNote->palette();
     palette.setColor(QPalette::WindowText, problem ? QColor(Qt::red) : QColor(Qt::white));
-    label->setPalette(palette);
-    label->setText(text);
-    label->setAlignment(Qt::AlignCenter);
-    label->adjustSize();
-    QRect place = label->geometry();
-    place.moveCenter(Picture1->geometry().center());
-    label->setGeometry(place);
-    label->raise();
-    label->show();
+    mapNote->setPalette(palette);
+    mapNote->setText(text);
+    layout()->invalidate();  // centred anew for its new text
+    mapNote->raise();
+    mapNote->show();
 }
 
 void Form1::showSelectedMap(const MapSelection &selection)
 {
-    m_loading = false;
-    const QImage map = Picture3->picture();
+    m_model.setLoading(false);
+    const QImage map = mapHolder->picture();
     // The value box read the picture as it was: a redrawn map makes its text stale.
-    Label34->hide();
+    valueBox->hide();
     // Without a map, nothing of the last one may stay under the notice. Held back at
     // start-up, the map is still to come.
-    if (map.isNull() && Service->held())
-        showNote(msg(MsgLoading), false);
+    if (map.isNull() && m_service->held())
+        showNote(msg(Msg::Loading), false);
     else
         showNote(map.isNull() ? QStringLiteral("Pas d'image!") : QString(), true);
-    paintMap(*this, map);
+    paintMap(map);
     if (!selection.archive)
-        drawPlaceMarker(*this);
-    paintLegendStrip(*this, map, selection.archive);
+        drawPlaceMarker();
+    paintLegendStrip(map, selection.archive);
+}
+
+// Black first: a pan would otherwise leave pieces of the last picture that the readout
+// would decode as weather.
+void Form1::paintMap(const QImage &map)
+{
+    mapPicture->clearCanvas();
+    if (!map.isNull())
+        mapPicture->paintPicture(map, mapRectPixels(m_model.offsetX(), m_model.offsetY(), m_model.zoom(), map.size()));
+}
+
+void Form1::drawPlaceMarker()
+{
+    const QPointF place = m_model.placeOnMap();
+    // In single precision, as the place and the view are kept.
+    const float x = (m_model.offsetX() + float(place.x())) * m_model.zoom();
+    const float y = (m_model.offsetY() + float(place.y())) * m_model.zoom();
+    mapPicture->drawRectOutline(squarePixels(x, y, OuterMarkerHalf), Qt::blue);
+    mapPicture->drawRectOutline(squarePixels(x, y, InnerMarkerHalf), Qt::red);
+}
+
+void Form1::paintLegendStrip(const QImage &map, bool archive)
+{
+    legendStrip->clearCanvas();
+    if (!map.isNull())
+        legendStrip->paintPictureRegion(map, QPoint(0, 0), QRect(legendOrigin(archive), legendStrip->size()));
 }

@@ -1,19 +1,10 @@
 #pragma once
-// Where the map display puts things, in pixels of the picture boxes, and what the
-// window's controls select. Positions come in twips (15 to a pixel).
-#include "retrieval/addresscopy.h"
-
+// Where the map display puts things, in pixels of the picture boxes. Positions come in
+// twips (15 to a pixel).
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
-
-class Form1;
-
-// Message numbers of the texts the window shows while retrieval runs.
-constexpr int MsgLoading = 80;       // over the map while it is fetched
-constexpr int MsgStopTip = 82;       // the control that cancels what runs
-constexpr int MsgArchiveFailed = 83; // an archive day that could not be fetched
 
 // The pixel that holds a position in twips.
 int twipsToPixel(double twips);
@@ -27,5 +18,3 @@ QPoint legendOrigin(bool archive);
 
 // A number of the archive date lists: the leading number of the text, 0 without one.
 int dateListNumber(const QString &text);
-// The map that the controls select now.
-MapSelection readSelection(const Form1 &form);

@@ -7,65 +7,57 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QScrollBar>
 
 namespace {
 
-PanelInputs panelInputs(const Form1 &form, int step)
+PanelInputs panelInputs(const ViewerModel &model, const QString &cacheDir, const QString &programDir, int step)
 {
     PanelInputs inputs;
-    inputs.cacheDir = form.Service->cacheDir();
-    inputs.programDir = form.config().programDir;
+    inputs.cacheDir = cacheDir;
+    inputs.programDir = programDir;
     inputs.step = step;
-    inputs.PlaceX = form.PlaceX;
-    inputs.PlaceY = form.PlaceY;
-    inputs.PlaceX2 = form.PlaceX2;
-    inputs.PlaceY2 = form.PlaceY2;
+    inputs.PlaceX = model.placeX();
+    inputs.PlaceY = model.placeY();
+    inputs.PlaceX2 = model.placeX2();
+    inputs.PlaceY2 = model.placeY2();
     return inputs;
 }
 
-// The maps are in the cache, or could not be had: nothing is fetched from here.
-void fillPanel(Form1 &form, const PanelTable &table, int step)
+// The label of each shown quantity, in the panel's order.
+QLabel *labelFor(PanelRole role, QLabel *temperature, const std::array<QLabel *, 4> &values)
 {
-    // Picture4 keeps the last map read, as the display's work picture.
-    QImage work = form.Picture4->picture();
-    bool retrying = false;
-    const PanelResult result = computePanel(table, panelInputs(form, step), retrying, {}, work);
-    if (work.cacheKey() != form.Picture4->picture().cacheKey())
-        form.Picture4->setPicture(work);
-
-    for (const QuantityResult &q : result.quantities) {
-        if (!q.label)
-            continue;
-        if (QLabel *label = form.findChild<QLabel *>(QLatin1String(q.label)))
-            label->setText(q.text);
+    switch (role) {
+    case PanelRole::Temperature: return temperature;
+    case PanelRole::Precipitation: return values[0];
+    case PanelRole::CloudCover: return values[1];
+    case PanelRole::Temperature850: return values[2];
+    case PanelRole::Wind: return values[3];
+    case PanelRole::Storm: break;
     }
-    if (auto *box = form.findChild<PictureBox *>(QLatin1String(table.pictureBox))) {
-        box->setPicture(result.pictogramImage);
-        box->setProperty("pictogram", int(result.pictogram));
-    }
+    return nullptr;
 }
 
 } // namespace
 
 // Both panels need their maps: the missing ones are fetched first, all together, and the
 // panels are filled once they have arrived (or could not be had).
-void Form1::Command3_Click()
+void Form1::computeForecast()
 {
-    for (PictureBox *box : {picto1, picto2}) {
+    for (PictureBox *box : {nowPanel.pictogram, stepPanel.pictogram}) {
         box->setPicture(QImage());
         box->setProperty("pictogram", QVariant());
     }
-    const int step = HScroll1->value();
-    QVector<MapNeed> needs = missingMaps(PanelTable::series(), panelInputs(*this, step));
-    for (const MapNeed &need : missingMaps(PanelTable::current(), panelInputs(*this, step))) {
+    const int step = m_model.step();
+    const PanelInputs inputs = panelInputs(m_model, m_service->cacheDir(), m_config.programDir, step);
+    QVector<MapNeed> needs = missingMaps(PanelTable::series(), inputs);
+    for (const MapNeed &need : missingMaps(PanelTable::current(), inputs)) {
         if (!needs.contains(need))
             needs.append(need);
     }
     const int request = ++m_panelRequest;
     const auto fill = [this, request, step] {
         if (request == m_panelRequest)  // a later press computes its own
-            computePanels(step);
+            fillPanels(step);
     };
     if (needs.isEmpty()) {
         fill();
@@ -74,27 +66,37 @@ void Form1::Command3_Click()
     QList<QPair<int, int>> maps;
     for (const MapNeed &need : std::as_const(needs))
         maps.append({need.step, need.what});
-    MapBatch *batch = Service->fetchMaps(maps);
+    MapBatch *batch = m_service->fetchMaps(maps);
     if (batch->isFinished())
         fill();
     else
         connect(batch, &MapBatch::finished, this, fill);
 }
 
-void Form1::computePanels(int step)
+void Form1::fillPanels(int step)
 {
-    fillPanel(*this, PanelTable::series(), step);
-    fillPanel(*this, PanelTable::current(), 0);
-    Frame3->show();
-    Frame4->show();
+    fillPanel(stepPanel, true, step);
+    fillPanel(nowPanel, false, 0);
+    nowPanel.frame->show();
+    stepPanel.frame->show();
 }
 
-void Form1::Calculer()
+// The maps are in the cache, or could not be had: nothing is fetched from here.
+void Form1::fillPanel(const ForecastPanel &panel, bool series, int step)
 {
-    fillPanel(*this, PanelTable::series(), HScroll1->value());
-}
+    const PanelTable &table = series ? PanelTable::series() : PanelTable::current();
+    // workPicture keeps the last map read, as the display's work picture.
+    QImage work = workPicture->picture();
+    bool retrying = false;
+    const PanelResult result = computePanel(table, panelInputs(m_model, m_service->cacheDir(), m_config.programDir, step),
+                                            retrying, {}, work);
+    if (work.cacheKey() != workPicture->picture().cacheKey())
+        workPicture->setPicture(work);
 
-void Form1::CalculeActual()
-{
-    fillPanel(*this, PanelTable::current(), 0);
+    for (const QuantityResult &q : result.quantities) {
+        if (QLabel *label = q.shown ? labelFor(q.role, panel.temperature, panel.values) : nullptr)
+            label->setText(q.text);
+    }
+    panel.pictogram->setPicture(result.pictogramImage);
+    panel.pictogram->setProperty("pictogram", int(result.pictogram));
 }

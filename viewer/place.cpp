@@ -6,15 +6,22 @@
 #include <QLabel>
 #include <cmath>
 
-void Form1::Picture1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, float X, float Y)
+void Form1::choosePlace(Qt::MouseButton button, float x, float y)
 {
     if (button != Qt::LeftButton)
         return;
     // The map point under the pointer, in unzoomed twips, whole units.
-    PlaceX = std::floor((X - OffsetX * Zoom) / Zoom);
-    PlaceY = std::floor((Y - OffsetY * Zoom) / Zoom);
+    const float zoom = m_model.zoom();
+    const float placeX = std::floor((x - m_model.offsetX() * zoom) / zoom);
+    const float placeY = std::floor((y - m_model.offsetY() * zoom) / zoom);
+    float x2 = 0, y2 = 0;
+    ConvertD1TOD2(placeX, placeY, x2, y2);
+    m_model.setPlace(placeX, placeY, x2, y2);
+}
+
+void Form1::showPlace()
+{
     auto whole = [](float v) { return QString::number(double(v) + 0.0, 'f', 0); };  // + 0.0: no "-0"
-    Label4->setText(whole(PlaceX) + QLatin1Char(' ') + whole(PlaceY));
-    ConvertD1TOD2(PlaceX, PlaceY, PlaceX2, PlaceY2);
+    placeLabel->setText(whole(m_model.placeX()) + QLatin1Char(' ') + whole(m_model.placeY()));
     RefreshPicture();
 }

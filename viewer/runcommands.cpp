@@ -10,21 +10,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include <optional>
 
 namespace {
 
-constexpr int MsgBusy = 42;
-constexpr int MsgAllDone = 43;
-constexpr int MsgLongRange = 62;
 constexpr int LongRangeStep = 36;  // beyond it the server may not have the maps
-
-// The download-all state lives on the button: "tag" already holds its message number.
-const char *const StateProperty = "state";
-const QString Running = QStringLiteral("now");
-const QString StopAsked = QStringLiteral("stop");
 
 // A maximum step read from text: its rounded value, or nothing when it is too large for
 // the hours and map numbers built from it.
@@ -40,67 +31,65 @@ std::optional<int> boundedStep(double value)
 
 } // namespace
 
-void Form1::Command1_Click()
+void Form1::deleteRun()
 {
-    Service->deletePngFiles();
+    m_service->deletePngFiles();
 }
 
 // A second run job would race the first one for the same maps.
-static bool refusedWhileBusy(RetrievalService *service)
+bool Form1::refusedWhileBusy()
 {
-    if (!service->busy() && !service->held())
+    if (!m_service->busy() && !m_service->held())
         return false;
-    Q_EMIT service->messageBox(msg(MsgBusy), true);
+    // Through the service, like every other message box: one place shows them.
+    Q_EMIT m_service->messageBox(msg(Msg::Busy), true);
     return true;
 }
 
-void Form1::Command2_Click()
+void Form1::probeRun()
 {
-    if (!refusedWhileBusy(Service))
-        Service->ChercheModele();
+    if (!refusedWhileBusy())
+        m_service->ChercheModele();
 }
 
-void Form1::Command10_Click()
+void Form1::refreshRun()
 {
-    if (!refusedWhileBusy(Service))
-        Service->refreshStep(HScroll1->value());
+    if (!refusedWhileBusy())
+        m_service->refreshStep(m_model.step());
 }
 
-void Form1::Command15_Click()
+void Form1::toggleDownloadAll()
 {
     if (m_downloadAll) {
-        Command15->setProperty(StateProperty, StopAsked);
+        m_model.setDownloadAll(ViewerModel::DownloadAll::Stopping);
         m_downloadAll->stop();  // the maps under way finish, the others are not fetched
         return;
     }
-    if (refusedWhileBusy(Service))
+    if (refusedWhileBusy())
         return;
-    Command15->setProperty(StateProperty, Running);
+    m_model.setDownloadAll(ViewerModel::DownloadAll::Running);
 
-    // A maximum refused by Text1_Change is not taken here either: the accepted one stays.
-    const int last = boundedStep(parseLenient(Text1->text())).value_or(HScroll1->maximum());
-    m_downloadAll = Service->downloadAll(last);
+    // A maximum refused by setMaxStepText is not taken here either: the accepted one stays.
+    const int last = boundedStep(parseLenient(maxStepEdit->text())).value_or(m_model.maxStep());
+    m_downloadAll = m_service->downloadAll(last);
     const QLocale locale;
     connect(m_downloadAll, &MapBatch::groupDone, this, [this, last, locale](int map) {
-        Command15->setText(downloadAllCaption(map / 7, map % 7 + 1, last, locale));
+        downloadAllButton->setText(downloadAllCaption(map / 7, map % 7 + 1, last, locale));
     });
     connect(m_downloadAll, &MapBatch::finished, this, [this] {
-        Command15->setText(msg(MsgAllDone));
-        Command15->setProperty(StateProperty, QString());
+        downloadAllButton->setText(msg(Msg::AllDone));
+        m_model.setDownloadAll(ViewerModel::DownloadAll::Idle);
     });
 }
 
-void Form1::Text1_Change()
+void Form1::setMaxStepText(const QString &text)
 {
-    const double value = parseLenient(Text1->text());
+    const double value = parseLenient(text);
     if (!(value > 0))
         return;
     const std::optional<int> step = boundedStep(value);
     if (!step || value > LongRangeStep)
-        Label3->setText(msg(MsgLongRange));
-    if (!step)
-        return;
-    if (value < HScroll1->value())
-        HScroll1->setValue(*step);
-    HScroll1->setMaximum(*step);
+        statusLabel->setText(msg(Msg::LongRange));
+    if (step)
+        m_model.setMaxStep(*step);
 }

@@ -8,7 +8,7 @@
 #include "forecast/geometry.h"
 #include "shell/commandline.h"
 #include "shell/imageloader.h"
-#include "viewer/displaytext.h"
+#include "core/displaytext.h"
 #include "viewer/mapdisplay.h"
 
 #include <QtWidgets>
@@ -42,16 +42,17 @@ QRgb rgb(QRgb c) { return c & 0xFFFFFF; }
 // the pointer is the map pixel a click there chooses (floor of the unzoomed twips / 15).
 QPoint mapOrigin(const Form1 &form)
 {
-    return QPoint(int(std::ceil(form.OffsetX * form.Zoom / 15.0)), int(std::ceil(form.OffsetY * form.Zoom / 15.0)));
+    const ViewerModel &m = form.model();
+    return QPoint(int(std::ceil(m.offsetX() * m.zoom() / 15.0)), int(std::ceil(m.offsetY() * m.zoom() / 15.0)));
 }
 
 // Pixels of Picture1 that differ from the map stretched by the window's integer zoom at
 // its offsets, black around it.
 QList<QPoint> differences(const Form1 &form, const QImage &map)
 {
-    const QImage canvas = form.Picture1->canvas();
+    const QImage canvas = FormHarness::ctl<PictureBox>(form, "Picture1")->canvas();
     const QPoint origin = mapOrigin(form);
-    const int zoom = int(form.Zoom);
+    const int zoom = int(form.model().zoom());
     QList<QPoint> found;
     for (int y = 0; y < canvas.height(); ++y) {
         for (int x = 0; x < canvas.width(); ++x) {
@@ -90,11 +91,11 @@ class TstMapDisplay : public QObject {
         QVERIFY(!map.isNull());
         const qsizetype diffs = differences(form, map).size();
         QVERIFY2(diffs <= maxMarkerPixels, qPrintable(QString::number(diffs)));
-        QVERIFY(form.Label36->isHidden());
+        QVERIFY(FormHarness::ctl<QLabel>(form, "Label36")->isHidden());
 
-        const QPoint legend = form.Option9->isChecked() ? QPoint(833, 137) : QPoint(803, 137);
+        const QPoint legend = FormHarness::ctl<QRadioButton>(form, "Option9")->isChecked() ? QPoint(833, 137) : QPoint(803, 137);
         for (QPoint p : {QPoint(0, 0), QPoint(10, 200)})
-            QCOMPARE(rgb(form.Picture5->canvas().pixel(p)), rgb(map.pixel(legend + p)));
+            QCOMPARE(rgb(FormHarness::ctl<PictureBox>(form, "Picture5")->canvas().pixel(p)), rgb(map.pixel(legend + p)));
     }
 
 private Q_SLOTS:
@@ -138,23 +139,23 @@ private Q_SLOTS:
     {
         auto form = startedForm(h.config());
         const qsizetype before = log().size();
-        form->Zoom = 2;
-        form->RefreshPicture();
+        form->model().zoomIn();
         verifyShows(*form, QStringLiteral("temp0.png"), 96);
         // Far enough right that the left of Picture1 is no longer covered: it must turn
         // black, not keep what the previous paint left there.
-        form->Zoom = 1;
-        form->OffsetX = 3000;
-        form->RefreshPicture();
+        form->model().zoomOut();
+        form->model().pan(5900, 0);
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
-        form->Form_Paint();
+        form->hide();
+        form->show();  // a repaint after the window shows again
+        QTRY_COMPARE(log().mid(before).count(QStringLiteral("Refresh Picture")), 4);
         // The value box read the picture before the redraw: it goes with it.
-        form->Picture1_MouseMove(Qt::NoButton, {}, 3000, 3000);
-        QVERIFY(form->Label34->isVisible());
+        FormHarness::hover(*form, 3000, 3000);
+        QVERIFY(FormHarness::ctl<QLabel>(*form, "Label34")->isVisible());
         form->RefreshPicture();
-        QVERIFY(form->Label34->isHidden());
+        QVERIFY(FormHarness::ctl<QLabel>(*form, "Label34")->isHidden());
         const QStringList added = log().mid(before);
-        QCOMPARE(added.count(QStringLiteral("Refresh Picture")), 4);
+        QCOMPARE(added.count(QStringLiteral("Refresh Picture")), 5);
         for (const QString &line : added)
             QVERIFY2(!line.startsWith(QStringLiteral("Essaye d'afficher")), qPrintable(line));
         QVERIFY(h.server.requests().isEmpty());
@@ -165,7 +166,7 @@ private Q_SLOTS:
     void steps()
     {
         auto form = startedForm(h.config());
-        form->HScroll1->setValue(2);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(2);
         QVERIFY(h.settle(*form));
         QCOMPARE(h.server.requests(), QStringList{QStringLiteral("/wz/pics/Rtavn185.gif")});
         verifyShows(*form, QStringLiteral("temp2.png"), 24);
@@ -174,45 +175,45 @@ private Q_SLOTS:
         h.server.clearRequests();
         // The clock may pass a slot boundary meanwhile.
         const QString dateBefore = stepDateText(QDateTime::currentDateTime(), 3);
-        form->HScroll1->setValue(3);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(3);
         QVERIFY(h.settle(*form));
         QCOMPARE(h.server.requests(), QStringList(3, QStringLiteral("/wz/pics/Rtavn245.gif")));
         QVERIFY(log().contains(QStringLiteral(" Pas d'image !")));
-        QVERIFY(form->Label36->isVisible());
+        QVERIFY(FormHarness::ctl<QLabel>(*form, "Label36")->isVisible());
         QVERIFY(differences(*form, QImage()).size() <= 24);  // the marker alone
-        QCOMPARE(form->Label2->text(), QStringLiteral("18h"));
-        QCOMPARE(form->Frame4->title(), QStringLiteral("Situation à +18h"));
-        const QString date = form->Label14->text();
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label2")->text(), QStringLiteral("18h"));
+        QCOMPARE(FormHarness::ctl<QGroupBox>(*form, "Frame4")->title(), QStringLiteral("Situation à +18h"));
+        const QString date = FormHarness::ctl<QLabel>(*form, "Label14")->text();
         QVERIFY(date == dateBefore || date == stepDateText(QDateTime::currentDateTime(), 3));
 
         h.server.clearRequests();
-        form->HScroll1_Change();
+        form->RefreshPicture();
         QVERIFY(h.server.requests().isEmpty());
-        form->HScroll1->setValue(0);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(0);
         verifyShows(*form, QStringLiteral("temp0.png"), 24);
-        QCOMPARE(form->Label2->text(), QStringLiteral("0h"));
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label2")->text(), QStringLiteral("0h"));
 
         // A tick whose map is being fetched holds the next ticks back until it arrives.
         QFile::remove(h.cachePath(QStringLiteral("temp1.png")));
         h.server.setFault(QStringLiteral("*Rtavn125.gif"), Fault{.delayMs = 300});
-        form->Timer1_Timer();
+        FormHarness::tick(*form);
         QVERIFY(form->isLoading());
-        QCOMPARE(form->Label36->text(), msg(MsgLoading));
-        form->Timer1_Timer();
-        QCOMPARE(form->HScroll1->value(), 1);
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label36")->text(), msg(Msg::Loading));
+        FormHarness::tick(*form);
+        QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 1);
         QVERIFY(h.settle(*form));
         verifyShows(*form, QStringLiteral("temp1.png"), 24);
-        form->HScroll1->setValue(0);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(0);
 
         // The animation wraps at the maximum; in archive mode it moves the days instead.
-        form->HScroll1->setMaximum(1);
-        form->Timer1_Timer();
-        QCOMPARE(form->HScroll1->value(), 1);
-        form->Timer1_Timer();
-        QCOMPARE(form->HScroll1->value(), 0);
-        form->Option9->setChecked(true);
-        form->Timer1_Timer();
-        QCOMPARE(form->HScroll1->value(), 0);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setMaximum(1);
+        FormHarness::tick(*form);
+        QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 1);
+        FormHarness::tick(*form);
+        QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 0);
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
+        FormHarness::tick(*form);
+        QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 0);
     }
 
     // The newest request wins: a map chosen while another is fetched is the one shown, as
@@ -224,19 +225,19 @@ private Q_SLOTS:
         QStringList notes;
         QTimer watch;
         connect(&watch, &QTimer::timeout, form.get(), [&] {
-            if (form->Label36->isVisible() && !notes.contains(form->Label36->text()))
-                notes << form->Label36->text();
+            if (FormHarness::ctl<QLabel>(*form, "Label36")->isVisible() && !notes.contains(FormHarness::ctl<QLabel>(*form, "Label36")->text()))
+                notes << FormHarness::ctl<QLabel>(*form, "Label36")->text();
         });
         watch.start(5);
-        form->HScroll1->setValue(1);     // the step arrow ...
-        form->Option3->setChecked(true); // ... and at once "Précipitation"
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(1);     // the step arrow ...
+        FormHarness::ctl<QRadioButton>(*form, "Option3")->setChecked(true); // ... and at once "Précipitation"
         QVERIFY(form->isLoading());
         QVERIFY(h.settle(*form));
         watch.stop();
-        QCOMPARE(form->OldLoaded, QStringLiteral("prec1.png"));
+        QCOMPARE(form->shownMapName(), QStringLiteral("prec1.png"));
         verifyShows(*form, QStringLiteral("prec1.png"), 24);
         QVERIFY(QFile::exists(h.cachePath(QStringLiteral("temp1.png"))));
-        QCOMPARE(notes, QStringList{msg(MsgLoading)});  // never "Pas d'image!"
+        QCOMPARE(notes, QStringList{msg(Msg::Loading)});  // never "Pas d'image!"
     }
 
     // Closing the window during a transfer saves the settings and leaves no partial file.
@@ -251,12 +252,12 @@ private Q_SLOTS:
         for (const MapKind &kind : mapKinds())
             h.cacheMap(kind, 0);
         auto form = h.makeForm(config);
-        form->PlaceX = 1234;
-        form->Text1->setText(QStringLiteral("12"));
-        form->HScroll1->setValue(1);
+        FormHarness::setPlace(*form, 1234, form->model().placeY());
+        FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("12"));
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(1);
         // Part of the map has arrived (its unfinished copy may have no name yet).
         const auto arriving = [&] {
-            const QList<MapFetch *> &running = form->Service->queue().runningFetches();
+            const QList<MapFetch *> &running = form->service().queue().runningFetches();
             return !running.isEmpty() && running.first()->received() > 0;
         };
         QTRY_VERIFY(arriving());
@@ -285,18 +286,17 @@ private Q_SLOTS:
         QFETCH(float, zoom);
         QFETCH(bool, domain2);
         auto form = startedForm(h.config());
-        form->PlaceX = 6000;
-        form->PlaceY = 5000;
-        ConvertD1TOD2(form->PlaceX, form->PlaceY, form->PlaceX2, form->PlaceY2);
-        const QPointF d1(form->PlaceX / 15, form->PlaceY / 15), d2(form->PlaceX2 / 15, form->PlaceY2 / 15);
+        FormHarness::setPlace(*form, 6000, 5000);
+        const ViewerModel &m = form->model();
+        const QPointF d1(m.placeX() / 15, m.placeY() / 15), d2(m.placeX2() / 15, m.placeY2() / 15);
         QVERIFY2((d1 - d2).manhattanLength() > 6, "the two frames must tell the place apart");
 
         form->findChild<QRadioButton *>(option)->setChecked(true);
-        form->Zoom = zoom;
-        form->RefreshPicture();
+        if (zoom > 1)
+            form->model().zoomIn();
         QRect red;
-        for (const QPoint &p : differences(*form, cached(form->OldLoaded)))
-            if (rgb(form->Picture1->canvas().pixel(p)) == Red)
+        for (const QPoint &p : differences(*form, cached(form->shownMapName())))
+            if (rgb(FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas().pixel(p)) == Red)
                 red |= QRect(p, QSize(1, 1));
         const QPointF marker = (QRectF(red).center() - QPointF(0.5, 0.5) - QPointF(mapOrigin(*form))) / zoom;
         QVERIFY2((marker - (domain2 ? d2 : d1)).manhattanLength() <= 2,
@@ -307,11 +307,11 @@ private Q_SLOTS:
     {
         auto form = startedForm(h.config());
         h.writeCache(QStringLiteral("p500a20040231.gif"), h.server.mapBytes(QStringLiteral("/archive/ra/2004/Rrea00120040302.gif")));
-        form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("2004")));
-        form->Combo2->setEditText(QStringLiteral("2"));
-        form->Combo3->setEditText(QStringLiteral("31"));
-        form->Option9->setChecked(true);
-        QCOMPARE(form->OldLoaded, QStringLiteral("p500a20040231.gif"));
+        FormHarness::ctl<QComboBox>(*form, "Combo1")->setCurrentIndex(FormHarness::ctl<QComboBox>(*form, "Combo1")->findText(QStringLiteral("2004")));
+        FormHarness::ctl<QComboBox>(*form, "Combo2")->setEditText(QStringLiteral("2"));
+        FormHarness::ctl<QComboBox>(*form, "Combo3")->setEditText(QStringLiteral("31"));
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
+        QCOMPARE(form->shownMapName(), QStringLiteral("p500a20040231.gif"));
         QCOMPARE(form->windowTitle(), msg(56) + QLatin1Char(' ') + systemLongDate(QDate(2004, 3, 2)));
         verifyShows(*form, QStringLiteral("p500a20040231.gif"), 0);  // no marker in archive mode
     }
@@ -323,22 +323,22 @@ private Q_SLOTS:
         h.server.setFault(QStringLiteral("*"), Fault{.refuse = true});
         const QString server = QStringLiteral("http://") + h.server.hostPort();
         QClipboard *clipboard = QGuiApplication::clipboard();
-        form->Command11->click();
+        FormHarness::ctl<QPushButton>(*form, "Command11")->click();
         QCOMPARE(clipboard->text(), server + QStringLiteral("/wz/pics/Rtavn065.gif"));
 
-        form->Option5->setChecked(true);
-        form->HScroll1->setValue(3);
-        form->Command11->click();
+        FormHarness::ctl<QRadioButton>(*form, "Option5")->setChecked(true);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(3);
+        FormHarness::ctl<QPushButton>(*form, "Command11")->click();
         QCOMPARE(clipboard->text(), server + QStringLiteral("/wz/pics/Rtavn2411.gif"));
 
-        form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("1990")));
-        form->Combo2->setEditText(QStringLiteral("3"));
-        form->Combo3->setEditText(QStringLiteral("2"));
-        form->Option9->setChecked(true);
-        form->Command11->click();
+        FormHarness::ctl<QComboBox>(*form, "Combo1")->setCurrentIndex(FormHarness::ctl<QComboBox>(*form, "Combo1")->findText(QStringLiteral("1990")));
+        FormHarness::ctl<QComboBox>(*form, "Combo2")->setEditText(QStringLiteral("3"));
+        FormHarness::ctl<QComboBox>(*form, "Combo3")->setEditText(QStringLiteral("2"));
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
+        FormHarness::ctl<QPushButton>(*form, "Command11")->click();
         QCOMPARE(clipboard->text(), server + QStringLiteral("/archive/ra/1990/Rrea00119900302.gif"));
-        form->Option11->setChecked(true);
-        form->Command11->click();
+        FormHarness::ctl<QRadioButton>(*form, "Option11")->setChecked(true);
+        FormHarness::ctl<QPushButton>(*form, "Command11")->click();
         QCOMPARE(clipboard->text(), server + QStringLiteral("/archive/ra/1990/Rrea00219900302.gif"));
     }
 

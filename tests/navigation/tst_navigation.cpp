@@ -27,32 +27,30 @@ private Q_SLOTS:
     {
         auto form = m_h.makeForm();
         for (int i = 0; i < 4; ++i)
-            form->Command4->click();
-        QCOMPARE(form->Zoom, 8.f);
+            FormHarness::ctl<QPushButton>(*form, "Command4")->click();
+        QCOMPARE(form->model().zoom(), 8.f);
         for (int i = 0; i < 4; ++i)
-            form->Command5->click();
-        QCOMPARE(form->Zoom, 1.f);
+            FormHarness::ctl<QPushButton>(*form, "Command5")->click();
+        QCOMPARE(form->model().zoom(), 1.f);
 
-        const QImage before = form->Picture1->canvas();
-        form->Command6->click();
-        QVERIFY(form->Picture1->canvas() != before);
-        form->Command7->click();
-        QCOMPARE(form->Picture1->canvas(), before);
+        const QImage before = FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas();
+        FormHarness::ctl<QPushButton>(*form, "Command6")->click();
+        QVERIFY(FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas() != before);
+        FormHarness::ctl<QPushButton>(*form, "Command7")->click();
+        QCOMPARE(FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas(), before);
     }
 
     void panMovesMapByZoomedStep()
     {
         auto form = m_h.makeForm();
         // The marker off the map: only the map itself is compared.
-        form->PlaceX = form->PlaceY = -100000;
-        ConvertD1TOD2(form->PlaceX, form->PlaceY, form->PlaceX2, form->PlaceY2);
-        form->Zoom = 2;
-        form->RefreshPicture();
-        const QImage before = form->Picture1->canvas();
-        const float x0 = form->OffsetX;
+        FormHarness::setPlace(*form, -100000, -100000);
+        form->model().zoomIn();
+        const QImage before = FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas();
+        const float x0 = form->model().offsetX();
         for (int i = 0; i < 4; ++i)
-            form->Command8->click();
-        const QImage after = form->Picture1->canvas();
+            FormHarness::ctl<QPushButton>(*form, "Command8")->click();
+        const QImage after = FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas();
         // 4000 x zoom twips, to the pixel.
         const int shift = int(std::floor((x0 + 4000) * 2 / 15)) - int(std::floor(x0 * 2 / 15));
         for (int x = shift; x < after.width(); ++x)
@@ -64,10 +62,10 @@ private Q_SLOTS:
         // Offsets -2900, -3060: map point (4400, 4260) shows at pixel (100, 80) x zoom.
         for (int zoom : {1, 2}) {
             auto form = m_h.makeForm();
-            form->Zoom = zoom;
-            form->RefreshPicture();
-            QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, QPoint(100, 80) * zoom);
-            QCOMPARE(form->Label4->text(), QStringLiteral("4400 4260"));
+            if (zoom > 1)
+                form->model().zoomIn();
+            QTest::mouseRelease(FormHarness::ctl<PictureBox>(*form, "Picture1"), Qt::LeftButton, {}, QPoint(100, 80) * zoom);
+            QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label4")->text(), QStringLiteral("4400 4260"));
         }
     }
 
@@ -76,19 +74,19 @@ private Q_SLOTS:
     {
         auto form = m_h.makeForm(false);
         // Archive at 850 hPa, though the current-run kind is temperature (1 °C here).
-        form->Option11->setChecked(true);
-        form->Option9->setChecked(true);
+        FormHarness::ctl<QRadioButton>(*form, "Option11")->setChecked(true);
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
         QVERIFY(m_h.settle(*form));  // no map to be had: the box reads what is painted below
         QImage ramp15(5, 5, QImage::Format_RGB32);  // 1 °C, or -6 °C at 850 hPa
         ramp15.fill(QColor(0, 230, 80));
-        form->Picture1->paintPicture(ramp15, QRect(100, 100, 5, 5));
-        form->Picture1_MouseMove(Qt::NoButton, {}, 102 * 15.f, 102 * 15.f);
-        QCOMPARE(form->Label34->text(), QStringLiteral("-6°C"));
-        QVERIFY(!form->Label34->isHidden());
+        FormHarness::ctl<PictureBox>(*form, "Picture1")->paintPicture(ramp15, QRect(100, 100, 5, 5));
+        FormHarness::hover(*form, 102 * 15.f, 102 * 15.f);
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label34")->text(), QStringLiteral("-6°C"));
+        QVERIFY(!FormHarness::ctl<QLabel>(*form, "Label34")->isHidden());
 
-        form->Check4->setChecked(false);
-        form->Picture1_MouseMove(Qt::NoButton, {}, 50 * 15.f, 50 * 15.f);
-        QVERIFY(form->Label34->isHidden());
+        FormHarness::ctl<QCheckBox>(*form, "Check4")->setChecked(false);
+        FormHarness::hover(*form, 50 * 15.f, 50 * 15.f);
+        QVERIFY(FormHarness::ctl<QLabel>(*form, "Label34")->isHidden());
     }
 
     void archiveDay_data()
@@ -109,19 +107,19 @@ private Q_SLOTS:
         QFETCH(bool, tick);
         QFETCH(QDate, date);
         auto form = m_h.makeForm();
-        form->Option9->setChecked(true);
-        form->Combo1->setCurrentText(year);
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
+        FormHarness::ctl<QComboBox>(*form, "Combo1")->setCurrentText(year);
         QVERIFY(m_h.settle(*form));
         m_h.server.clearRequests();
-        form->HScroll2->setValue(value);
+        FormHarness::ctl<QScrollBar>(*form, "HScroll2")->setValue(value);
         if (tick) {
             QVERIFY(m_h.settle(*form));  // a tick waits for the day being fetched
-            form->Timer1_Timer();
+            FormHarness::tick(*form);
         }
-        QCOMPARE(form->Label32->text(), QLocale::system().toString(date, QLocale::LongFormat));
-        QCOMPARE(form->Combo1->currentText(), QString::number(date.year()));
-        QCOMPARE(form->Combo2->currentText(), QString::number(date.month()));
-        QCOMPARE(form->Combo3->currentText(), QString::number(date.day()));
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label32")->text(), QLocale::system().toString(date, QLocale::LongFormat));
+        QCOMPARE(FormHarness::ctl<QComboBox>(*form, "Combo1")->currentText(), QString::number(date.year()));
+        QCOMPARE(FormHarness::ctl<QComboBox>(*form, "Combo2")->currentText(), QString::number(date.month()));
+        QCOMPARE(FormHarness::ctl<QComboBox>(*form, "Combo3")->currentText(), QString::number(date.day()));
         // The day is set before the month, whose change redraws: no map of a half-set date.
         QVERIFY(m_h.settle(*form));
         const QString wanted = date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".gif");
@@ -133,21 +131,29 @@ private Q_SLOTS:
     void archiveFetch()
     {
         auto form = m_h.makeForm();
-        QCOMPARE(form->Service->servers().ArchiveServer, form->Service->servers().archiveServerBase(2));
-        QSignalSpy done(form->GetArchive850(1990, 1, 3), &MapBatch::finished);
-        QVERIFY(done.wait());
+        QCOMPARE(form->service().servers().ArchiveServer, form->service().servers().archiveServerBase(2));
+        ViewerModel &model = form->model();
+        model.setArchiveYear(1990);
+        model.setArchiveMonth(3);
+        model.setArchiveDay(1);
+        model.setArchiveLevel(ArchiveLevel::P850);
+        QVERIFY(m_h.settle(*form));
+        m_h.server.clearRequests();
+        model.setMode(ViewerModel::Mode::Archive);
+        QVERIFY(m_h.settle(*form));
         const QString path = QStringLiteral("/archive/ra/1990/Rrea00219900301.gif");
         QCOMPARE(m_h.server.requests(), QStringList{path});
         QFile file(m_h.cachePath(QStringLiteral("p850a19900301.gif")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), m_h.server.mapBytes(path));
-        QCOMPARE(form->Label33->text(), QStringLiteral("Fini"));
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label33")->text(), QStringLiteral("Fini"));
 
         m_h.server.setFault(QStringLiteral("*Rrea00119900302.gif"), Fault{.status = 404});
-        QSignalSpy failed(form->GetArchive500(1990, 2, 3), &MapBatch::finished);
-        QVERIFY(failed.wait());
-        QVERIFY2(form->Label33->text().startsWith(msg(83)) && form->Label33->text().contains(QStringLiteral("404")),
-                 qPrintable(form->Label33->text()));
+        model.setArchiveLevel(ArchiveLevel::P500);
+        model.setArchiveDay(2);
+        QVERIFY(m_h.settle(*form));
+        const QString status = FormHarness::ctl<QLabel>(*form, "Label33")->text();
+        QVERIFY2(status.startsWith(msg(Msg::ArchiveFailed)) && status.contains(QStringLiteral("404")), qPrintable(status));
         QVERIFY(!QFile::exists(m_h.cachePath(QStringLiteral("p500a19900302.gif"))));
     }
 

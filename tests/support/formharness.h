@@ -3,14 +3,18 @@
 // and a fresh cache folder per form.
 #include "viewer/form1.h"
 
+#include "forecast/geometry.h"
 #include "mapserver/demoserver.h"
 #include "retrieval/catalogue.h"
 #include "retrieval/retrievalservice.h"
 #include "shell/messages.h"
 #include "shell/settings.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -75,11 +79,54 @@ public:
     {
         QDeadlineTimer deadline(timeoutMs);
         while (!deadline.hasExpired()) {
-            if (!form.Service->active() && !form.isLoading())
+            if (!form.service().active() && !form.isLoading())
                 return true;
             QTest::qWait(5);
         }
         return false;
+    }
+
+    // A control of the window by its design name; a name that is not there ends the test run.
+    template <class T = QWidget>
+    static T *ctl(const QWidget &form, const char *name)
+    {
+        T *w = form.findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+
+    // One tick of the animation clock, as if 500 ms had passed.
+    static void tick(const Form1 &form)
+    {
+        QMetaObject::invokeMethod(form.findChild<QTimer *>(QStringLiteral("Timer1")), "timeout");
+    }
+
+    // The pointer at a position of the map, in twips (15 to a pixel), no button down.
+    static void hover(const Form1 &form, float x, float y)
+    {
+        QWidget *map = ctl(form, "Picture1");
+        const QPointF at(x / 15.0, y / 15.0);
+        QMouseEvent move(QEvent::MouseMove, at, map->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(map, &move);
+    }
+
+    // The place of the point forecast, in both map frames.
+    static void setPlace(Form1 &form, float x, float y)
+    {
+        float x2 = 0, y2 = 0;
+        ConvertD1TOD2(x, y, x2, y2);
+        form.model().setPlace(x, y, x2, y2);
+    }
+
+    // The help window, once created.
+    static QWidget *helpWindow()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("Form2"))
+                return w;
+        }
+        return nullptr;
     }
 
     QString cachePath(const QString &name) const { return cache->filePath(name); }

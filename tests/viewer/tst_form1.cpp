@@ -26,6 +26,7 @@ private Q_SLOTS:
     void init() { h.resetSettings(nullptr); }
 
     void window();
+    void demoServer();
     void controls_data();
     void controls();
     void modeSwitch();
@@ -37,19 +38,56 @@ private:
     FormHarness h;
 };
 
+// What a user would notice at the default size: every control shown where it can be
+// seen and used, none covering another, each caption whole.
 void TstForm1::window()
 {
     auto form = h.makeForm(false);
-    QCOMPARE(form->minimumSize(), form->maximumSize());
+    form->show();
+    QCOMPARE(form->size(), QSize(828, 623));
     QVERIFY(!form->usesDemoServer());
-    // Design positions are in twips, 15 to the pixel, also inside nested containers.
-    QCOMPARE(form->Picture1->geometry(), QRect(19, 13, 544, 400));
-    QCOMPARE(form->Command4->geometry(), QRect(1, 4, 46, 19));
+    const QRect inside = form->rect();
+    QStringList problems;
+    for (const QWidget *w : form->findChildren<QWidget *>()) {
+        if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const QString name = w->objectName();
+        const QRect place(w->mapTo(form.get(), QPoint()), w->size());
+        if (!inside.contains(place))
+            problems << name + QStringLiteral(" leaves the window");
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            problems << name + QStringLiteral(" leaves its container");
+        for (const QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            // The map's overlays lie on it by design; a sibling pair is reported once.
+            if (other <= w || !other->isVisible() || other->objectName().isEmpty()
+                || other->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            if (w->geometry().intersects(other->geometry()))
+                problems << name + QStringLiteral(" overlaps ") + other->objectName();
+        }
+        // A caption on one line must fit; a wrapping label has room for its lines.
+        const QString text = caption(w);
+        const auto *label = qobject_cast<const QLabel *>(w);
+        if (!text.isEmpty() && !(label && label->wordWrap())
+            && w->fontMetrics().horizontalAdvance(text) > w->width())
+            problems << name + QStringLiteral(" clips \"") + text + u'"';
+        if (label && label->wordWrap() && label->heightForWidth(label->width()) > label->height() + 1)
+            problems << name + QStringLiteral(" clips its lines");
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+}
 
-    // Without hosts on the command line or saved, the window serves itself.
+// Without hosts on the command line or saved, the window serves the maps from the
+// demonstration server it is given, and says so under the map.
+void TstForm1::demoServer()
+{
     Form1Config config = h.config();
     config.hosts.clear();
-    QVERIFY(Form1(config).usesDemoServer());
+    QVERIFY(!Form1(config).usesDemoServer());
+    config.demoServer = &h.server;
+    Form1 form(config);
+    QVERIFY(form.usesDemoServer());
+    QCOMPARE(form.service().servers().hosts, QStringList(3, h.server.hostPort()));
 }
 
 void TstForm1::controls_data()
@@ -182,23 +220,23 @@ void TstForm1::modeSwitch()
 {
     auto form = h.makeForm(false);
     form->show();
-    form->Option4->setChecked(true);
-    form->HScroll1->setValue(5);
+    FormHarness::ctl<QRadioButton>(*form, "Option4")->setChecked(true);
+    FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(5);
 
-    QTest::mouseClick(form->Option9, Qt::LeftButton);
-    QVERIFY(!form->Option8->isChecked());
-    QVERIFY(!form->Frame2->isVisible());
-    QVERIFY(form->Frame7->isVisible());
-    QVERIFY(!form->Command15->isVisible());
-    form->Option11->setChecked(true);
-    QVERIFY(form->Option9->isChecked() && form->Option4->isChecked());
+    QTest::mouseClick(FormHarness::ctl<QRadioButton>(*form, "Option9"), Qt::LeftButton);
+    QVERIFY(!FormHarness::ctl<QRadioButton>(*form, "Option8")->isChecked());
+    QVERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame2")->isVisible());
+    QVERIFY(FormHarness::ctl<QGroupBox>(*form, "Frame7")->isVisible());
+    QVERIFY(!FormHarness::ctl<QPushButton>(*form, "Command15")->isVisible());
+    FormHarness::ctl<QRadioButton>(*form, "Option11")->setChecked(true);
+    QVERIFY(FormHarness::ctl<QRadioButton>(*form, "Option9")->isChecked() && FormHarness::ctl<QRadioButton>(*form, "Option4")->isChecked());
 
-    QTest::mouseClick(form->Option8, Qt::LeftButton);
-    QVERIFY(form->Frame2->isVisible());
-    QVERIFY(!form->Frame7->isVisible());
-    QVERIFY(form->Command15->isVisible());
-    QVERIFY(form->Option4->isChecked() && form->Option11->isChecked());
-    QCOMPARE(form->HScroll1->value(), 5);
+    QTest::mouseClick(FormHarness::ctl<QRadioButton>(*form, "Option8"), Qt::LeftButton);
+    QVERIFY(FormHarness::ctl<QGroupBox>(*form, "Frame2")->isVisible());
+    QVERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame7")->isVisible());
+    QVERIFY(FormHarness::ctl<QPushButton>(*form, "Command15")->isVisible());
+    QVERIFY(FormHarness::ctl<QRadioButton>(*form, "Option4")->isChecked() && FormHarness::ctl<QRadioButton>(*form, "Option11")->isChecked());
+    QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 5);
 }
 
 void TstForm1::shutdownSaves_data()
@@ -215,7 +253,7 @@ void TstForm1::shutdownSaves()
     QFETCH(QString, num);
     auto form = h.makeForm(false);
     form->show();
-    form->Text1->setText(text1);
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(text1);
     QVERIFY(form->close());
     QCOMPARE(SavedSettings::readText(QStringLiteral("num")), num);
 }
@@ -226,9 +264,10 @@ void TstForm1::garbagePlace()
     SavedSettings::writeText(QStringLiteral("dx"), QStringLiteral("1e39"));
     SavedSettings::writeText(QStringLiteral("dy"), QStringLiteral("abc"));
     auto form = h.makeForm();
-    QCOMPARE(form->PlaceX, 4000.0f);
-    QCOMPARE(form->PlaceY, 0.0f);
-    QVERIFY(std::isfinite(form->PlaceX2) && std::isfinite(form->PlaceY2));
+    const ViewerModel &m = form->model();
+    QCOMPARE(m.placeX(), 4000.0f);
+    QCOMPARE(m.placeY(), 0.0f);
+    QVERIFY(std::isfinite(m.placeX2()) && std::isfinite(m.placeY2()));
 }
 
 QTEST_MAIN(TstForm1)

@@ -97,8 +97,7 @@ private:
     std::unique_ptr<Form1> formAtPlace()
     {
         auto form = h.makeForm();
-        form->PlaceX = form->PlaceY = 4000;
-        ConvertD1TOD2(4000, 4000, form->PlaceX2, form->PlaceY2);
+        FormHarness::setPlace(*form, 4000, 4000);
         return form;
     }
     FormHarness h;
@@ -119,20 +118,20 @@ void TstFormCommands::bothPanels()
     QFETCH(int, step);
     QFETCH(bool, archive);
     auto form = formAtPlace();
-    form->HScroll1->setValue(step);
+    FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(step);
     if (archive)
-        form->Option9->setChecked(true);
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
 
-    form->Command3->click();
-    QTRY_VERIFY(!form->Frame4->isHidden());
+    FormHarness::ctl<QPushButton>(*form, "Command3")->click();
+    QTRY_VERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame4")->isHidden());
 
     const QString deg = QStringLiteral("°C");
     const struct { QLabel *series, *current; Quantity q; QString unit; } rows[] = {
-        {form->Label13, form->Label7, {"temp", GetTemp, false, 3}, deg},
-        {form->Label12, form->Label8, {"prec", GetPrec, false, 1}, msg(73)},
-        {form->Label21, form->Label17, {"nebu", GetNebu, false, 1}, QStringLiteral("%")},
-        {form->Label23, form->Label19, {"p850", GetP850, false, 1}, deg},
-        {form->Label27, form->Label25, {"vent", GetVent, true, 1}, msg(25)},
+        {FormHarness::ctl<QLabel>(*form, "Label13"), FormHarness::ctl<QLabel>(*form, "Label7"), {"temp", GetTemp, false, 3}, deg},
+        {FormHarness::ctl<QLabel>(*form, "Label12"), FormHarness::ctl<QLabel>(*form, "Label8"), {"prec", GetPrec, false, 1}, msg(73)},
+        {FormHarness::ctl<QLabel>(*form, "Label21"), FormHarness::ctl<QLabel>(*form, "Label17"), {"nebu", GetNebu, false, 1}, QStringLiteral("%")},
+        {FormHarness::ctl<QLabel>(*form, "Label23"), FormHarness::ctl<QLabel>(*form, "Label19"), {"p850", GetP850, false, 1}, deg},
+        {FormHarness::ctl<QLabel>(*form, "Label27"), FormHarness::ctl<QLabel>(*form, "Label25"), {"vent", GetVent, true, 1}, msg(25)},
     };
     for (const auto &r : rows) {
         QCOMPARE(r.series->text(), expectedText(h.server, r.q, step, true, r.unit));
@@ -145,15 +144,15 @@ void TstFormCommands::missingMapOnlyThatQuantity()
     auto form = formAtPlace();
     for (const char *key : {"temp", "nebu"})
         h.server.setFault(QLatin1Char('*') + FormHarness::mapPath(key, 3).section(QLatin1Char('/'), -1), Fault{.status = 404});
-    form->HScroll1->setValue(3);
+    FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(3);
 
-    form->Command3->click();
-    QTRY_VERIFY(!form->Frame4->isHidden());
+    FormHarness::ctl<QPushButton>(*form, "Command3")->click();
+    QTRY_VERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame4")->isHidden());
 
-    QCOMPARE(form->Label13->text(), msg(58));
-    QCOMPARE(form->Label21->text(), QStringLiteral("NC"));
-    QCOMPARE(form->Label12->text(), expectedText(h.server, {"prec", GetPrec, false, 1}, 3, true, msg(73)));
-    QCOMPARE(form->Label7->text(), expectedText(h.server, {"temp", GetTemp, false, 3}, 0, false, QStringLiteral("°C")));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label13")->text(), msg(58));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label21")->text(), QStringLiteral("NC"));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label12")->text(), expectedText(h.server, {"prec", GetPrec, false, 1}, 3, true, msg(73)));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label7")->text(), expectedText(h.server, {"temp", GetTemp, false, 3}, 0, false, QStringLiteral("°C")));
 }
 
 // The start-up help follows the saved "help" value; "Aide" shows the same window, without
@@ -163,17 +162,20 @@ void TstFormCommands::help()
     for (const char *saved : {(const char *)nullptr, "0", "1"}) {
         h.resetSettings(saved);
         auto form = h.makeForm();
-        QCOMPARE(form->helpWindow()->isLoaded(), !saved || saved[0] == '0');  // loaded at its first show
-        QVERIFY(!form->helpWindow()->isVisible());  // unattended: closed at once
+        // Loaded at its first show; unattended, closed at once.
+        auto *shown = qobject_cast<Form2 *>(FormHarness::helpWindow());
+        QCOMPARE(shown && shown->isLoaded(), !saved || saved[0] == '0');
+        QVERIFY(!shown || !shown->isVisible());
     }
     h.resetSettings(nullptr);
     auto form = h.makeForm();
-    Form2 *help = form->helpWindow();
-    form->Command14->click();
+    FormHarness::ctl<QPushButton>(*form, "Command14")->click();
+    auto *help = qobject_cast<Form2 *>(FormHarness::helpWindow());
+    QVERIFY(help);
     QVERIFY(help->isVisible() && help->Check1->isVisible());
     help->Command1->click();
-    form->Command14->click();
-    QCOMPARE(form->helpWindow(), help);
+    FormHarness::ctl<QPushButton>(*form, "Command14")->click();
+    QCOMPARE(FormHarness::helpWindow(), help);
     QVERIFY(help->isVisible() && !help->Check1->isVisible());
     help->hide();
 }
@@ -183,19 +185,19 @@ void TstFormCommands::help()
 void TstFormCommands::downloadAll()
 {
     auto form = h.makeForm();
-    form->Text1->setText(QStringLiteral("1"));
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("1"));
     h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 30});  // a round trip, so transfers overlap
     h.server.resetPeakConnections();
     const qsizetype logStart = log().size();
 
-    form->Command15->click();
-    QStringList captions{form->Command15->text()};
-    auto *pass = form->Service->findChild<MapBatch *>();
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
+    QStringList captions{FormHarness::ctl<QPushButton>(*form, "Command15")->text()};
+    auto *pass = form->service().findChild<MapBatch *>();
     QVERIFY(pass);
-    connect(pass, &MapBatch::groupDone, this, [&] { captions << form->Command15->text(); });
+    connect(pass, &MapBatch::groupDone, this, [&] { captions << FormHarness::ctl<QPushButton>(*form, "Command15")->text(); });
     QSignalSpy finished(pass, &MapBatch::finished);
     QVERIFY(finished.wait(20000));
-    captions << form->Command15->text();
+    captions << FormHarness::ctl<QPushButton>(*form, "Command15")->text();
 
     QCOMPARE(h.server.requests(), mapPaths(0) + mapPaths(1));
     QCOMPARE(captions.size(), 16);
@@ -210,7 +212,7 @@ void TstFormCommands::downloadAll()
     for (int s = 0; s <= 1; ++s) {
         for (int k = 1; k <= 7; ++k) {
             const MapKind &kind = *kindByNumber(k);
-            const QString url = form->Service->servers().NormalServer + forecastMapFile(kind, s);
+            const QString url = form->service().servers().NormalServer + forecastMapFile(kind, s);
             const QString file = h.cachePath(forecastCacheName(kind, s));
             expected << QStringLiteral("GetNewModeles : %1 carte : %2").arg(s).arg(k)
                      << "Télécharge : " + url + " to " + file << "Open URL : " + url + " to " + file
@@ -220,23 +222,23 @@ void TstFormCommands::downloadAll()
         }
     }
     QCOMPARE(log().mid(logStart), expected);
-    QCOMPARE(form->Label3->text(), msg(54));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label3")->text(), msg(54));
 }
 
 void TstFormCommands::downloadAllStopsAndStartsAfresh()
 {
     auto form = h.makeForm();
-    form->Text1->setText(QStringLiteral("2"));
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("2"));
     int finished = 0;
     // A second press from inside the pass, after its third map.
-    auto stopper = connect(form->Service, &RetrievalService::statusText, form.get(), [&](const QString &text) {
+    auto stopper = connect(&form->service(), &RetrievalService::statusText, form.get(), [&](const QString &text) {
         if (text == msg(54) && ++finished == 3)
-            form->Command15->click();
+            FormHarness::ctl<QPushButton>(*form, "Command15")->click();
     });
 
-    form->Command15->click();
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
     QVERIFY(h.settle(*form));
-    QCOMPARE(form->Command15->text(), msg(43));
+    QCOMPARE(FormHarness::ctl<QPushButton>(*form, "Command15")->text(), msg(43));
 
     // What was under way when the stop came finished; the rest was never asked for.
     const QStringList asked = h.server.requests();
@@ -248,8 +250,8 @@ void TstFormCommands::downloadAllStopsAndStartsAfresh()
     disconnect(stopper);
     QVERIFY(h.settle(*form));
     h.server.clearRequests();
-    form->Text1->setText(QStringLiteral("0"));
-    form->Command15->click();
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("0"));
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
     QVERIFY(h.settle(*form));
     QCOMPARE(h.server.requests(), mapPaths(0));
 }
@@ -259,13 +261,13 @@ void TstFormCommands::downloadAllStopsAndStartsAfresh()
 void TstFormCommands::selectionDuringPass()
 {
     auto form = h.makeForm();
-    form->Text1->setText(QStringLiteral("6"));
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("6"));
     h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 20});
-    form->Command15->click();
-    form->Option2->setChecked(true);  // cloud cover ...
-    form->HScroll1->setValue(6);     // ... of the last step, which the pass reaches last
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
+    FormHarness::ctl<QRadioButton>(*form, "Option2")->setChecked(true);  // cloud cover ...
+    FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(6);     // ... of the last step, which the pass reaches last
     QVERIFY(h.settle(*form));
-    QCOMPARE(form->OldLoaded, QStringLiteral("nebu6.png"));
+    QCOMPARE(form->shownMapName(), QStringLiteral("nebu6.png"));
     // Among the first maps asked for, though 44 others come before it in the pass's order.
     QVERIFY2(h.server.requests().indexOf(FormHarness::mapPath("nebu", 6)) < 2 * FetchQueue::MaxParallel,
              qPrintable(h.server.requests().join(' ')));
@@ -277,13 +279,13 @@ void TstFormCommands::selectionDuringPass()
 void TstFormCommands::refusedWhileBusy()
 {
     auto form = h.makeForm();
-    QSignalSpy boxes(form->Service, &RetrievalService::messageBox);
+    QSignalSpy boxes(&form->service(), &RetrievalService::messageBox);
     h.server.setFault(QStringLiteral("*Rtavn065.gif"), Fault{.delayMs = 400});
-    form->Command2->click();  // the probe, held up by the server
+    FormHarness::ctl<QPushButton>(*form, "Command2")->click();  // the probe, held up by the server
 
-    form->Command15->click();
-    form->Command10->click();
-    form->Command2->click();
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
+    FormHarness::ctl<QPushButton>(*form, "Command10")->click();
+    FormHarness::ctl<QPushButton>(*form, "Command2")->click();
 
     QCOMPARE(boxes.count(), 3);
     for (const QList<QVariant> &box : boxes)
@@ -300,20 +302,20 @@ void TstFormCommands::stopEndsWhatRuns()
     QVERIFY(stop && !stop->isVisibleTo(form.get()));
     h.server.setFault(QStringLiteral("*.gif"), Fault{.delayMs = 5000});
 
-    form->Command10->click();
+    FormHarness::ctl<QPushButton>(*form, "Command10")->click();
     QVERIFY(stop->isVisibleTo(form.get()));
     stop->click();
     QVERIFY(h.settle(*form, 2000));  // long before the server would answer
-    QCOMPARE(form->Label3->text(), msg(85));
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label3")->text(), msg(85));
     QVERIFY(!stop->isVisibleTo(form.get()));
 
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    form->Text1->setText(QStringLiteral("0"));
-    form->Command15->click();
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("0"));
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
     QTest::keyClick(form.get(), Qt::Key_Escape);
     QVERIFY(h.settle(*form, 2000));
-    QCOMPARE(form->Command15->text(), msg(43));
+    QCOMPARE(FormHarness::ctl<QPushButton>(*form, "Command15")->text(), msg(43));
     QCOMPARE(QDir(h.cache->path()).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 7);  // step 0 of start-up
 }
 
@@ -325,16 +327,16 @@ void TstFormCommands::failuresAreReported()
     h.server.setFault(QStringLiteral("*Rtavn064.gif"), Fault{.status = 500});
     h.server.setFault(QStringLiteral("*Rtavn0611.gif"), Fault{.cutAfter = 100});
 
-    form->Command10->click();
+    FormHarness::ctl<QPushButton>(*form, "Command10")->click();
     QVERIFY(h.settle(*form));
-    const QString status = form->Label3->text();
+    const QString status = FormHarness::ctl<QLabel>(*form, "Label3")->text();
     QVERIFY2(status != msg(54) && status.startsWith(QStringLiteral("2 ")) && status.contains(QStringLiteral("bytes")),
              qPrintable(status));  // the last failure was the cut body
 
-    form->Text1->setText(QStringLiteral("0"));
-    form->Command15->click();
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("0"));
+    FormHarness::ctl<QPushButton>(*form, "Command15")->click();
     QVERIFY(h.settle(*form));
-    QVERIFY2(form->Label3->text().startsWith(QStringLiteral("2 ")), qPrintable(form->Label3->text()));
+    QVERIFY2(FormHarness::ctl<QLabel>(*form, "Label3")->text().startsWith(QStringLiteral("2 ")), qPrintable(FormHarness::ctl<QLabel>(*form, "Label3")->text()));
     // The maps that could be had are in the cache, the others are not.
     QVERIFY(QFile::exists(h.cachePath(QStringLiteral("temp0.png"))));
 }
@@ -359,17 +361,17 @@ void TstFormCommands::maximumStep()
     QFETCH(int, maximum);
     QFETCH(bool, warned);
     auto form = h.makeForm();
-    form->HScroll1->setValue(step);
+    FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(step);
     QVERIFY(h.settle(*form));
-    form->Label3->setText(QStringLiteral("before"));
+    FormHarness::ctl<QLabel>(*form, "Label3")->setText(QStringLiteral("before"));
 
-    form->Text1->setText(text);
+    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(text);
 
     QVERIFY(h.settle(*form));
-    QCOMPARE(form->HScroll1->maximum(), maximum);
-    QCOMPARE(form->HScroll1->value(), qMin(step, maximum));
+    QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->maximum(), maximum);
+    QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), qMin(step, maximum));
     // A step that moves redraws the map, which writes its own status.
-    QCOMPARE(form->Label3->text() == msg(62), warned);
+    QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label3")->text() == msg(62), warned);
 }
 
 QTEST_MAIN(TstFormCommands)

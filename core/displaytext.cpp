@@ -1,4 +1,4 @@
-#include "viewer/displaytext.h"
+#include "core/displaytext.h"
 
 #include "shell/messages.h"
 

@@ -1,0 +1,181 @@
+#include "core/viewermodel.h"
+#include "core/displaytext.h"
+
+#include "retrieval/runcommands.h"
+
+#include <QtGlobal>
+
+ViewerModel::ViewerModel(QObject *parent) : QObject(parent) {}
+
+void ViewerModel::setMode(Mode mode)
+{
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    Q_EMIT modeChanged(mode);
+    Q_EMIT selectionChanged();
+}
+
+void ViewerModel::setKind(int number)
+{
+    if (number < 1 || number > 7 || number == m_kind)
+        return;
+    m_kind = number;
+    Q_EMIT selectionChanged();
+}
+
+void ViewerModel::setStep(int step)
+{
+    step = qBound(0, step, m_maxStep);
+    if (step == m_step)
+        return;
+    m_step = step;
+    Q_EMIT stepChanged(step);
+    Q_EMIT selectionChanged();
+}
+
+void ViewerModel::setMaxStep(int step)
+{
+    step = qBound(0, step, MaxStepLimit);
+    if (step == m_maxStep)
+        return;
+    m_maxStep = step;
+    Q_EMIT maxStepChanged(step);
+    if (m_step > step)
+        setStep(step);
+}
+
+void ViewerModel::setArchiveLevel(ArchiveLevel level)
+{
+    if (level == m_level)
+        return;
+    m_level = level;
+    Q_EMIT selectionChanged();
+}
+
+void ViewerModel::setArchiveYear(int year) { setArchiveDate(year, m_month, m_day, m_dayOfYear); }
+void ViewerModel::setArchiveMonth(int month) { setArchiveDate(m_year, month, m_day, m_dayOfYear); }
+void ViewerModel::setArchiveDay(int day) { setArchiveDate(m_year, m_month, day, m_dayOfYear); }
+
+void ViewerModel::setArchiveDayOfYear(int day)
+{
+    day = qBound(1, day, DaysInArchiveYear);
+    const QDate date = rollDate(m_year, 1, day);
+    if (date.isValid())
+        setArchiveDate(m_year, date.month(), date.day(), day);
+    else
+        setArchiveDate(m_year, m_month, m_day, day);
+}
+
+void ViewerModel::setArchiveDate(int year, int month, int day, int dayOfYear)
+{
+    if (year == m_year && month == m_month && day == m_day && dayOfYear == m_dayOfYear)
+        return;
+    m_year = year;
+    m_month = month;
+    m_day = day;
+    m_dayOfYear = dayOfYear;
+    Q_EMIT archiveDateChanged();
+    Q_EMIT selectionChanged();
+}
+
+MapSelection ViewerModel::selection() const
+{
+    MapSelection s;
+    s.archive = archive();
+    s.kindNumber = m_kind;
+    s.step = m_step;
+    s.level = m_level;
+    s.year = m_year;
+    s.month = m_month;
+    s.day = m_day;
+    return s;
+}
+
+void ViewerModel::zoomIn() { setView(qMin(m_zoom * 2, MaxZoom), m_offsetX, m_offsetY); }
+void ViewerModel::zoomOut() { setView(qMax(m_zoom / 2, MinZoom), m_offsetX, m_offsetY); }
+void ViewerModel::pan(float dx, float dy) { setView(m_zoom, m_offsetX + dx, m_offsetY + dy); }
+
+// A press that changes nothing (zoom at its limit) still redraws, as it always did.
+void ViewerModel::setView(float zoom, float offsetX, float offsetY)
+{
+    m_zoom = zoom;
+    m_offsetX = offsetX;
+    m_offsetY = offsetY;
+    Q_EMIT viewChanged();
+}
+
+void ViewerModel::setPlace(float x, float y, float x2, float y2)
+{
+    m_placeX = x;
+    m_placeY = y;
+    m_placeX2 = x2;
+    m_placeY2 = y2;
+    Q_EMIT placeChanged();
+}
+
+QPointF ViewerModel::placeOnMap() const
+{
+    constexpr int StormKind = 5;
+    constexpr int WindKind = 7;
+    const bool windFrame = m_kind == StormKind || m_kind == WindKind;
+    return windFrame ? QPointF(m_placeX2, m_placeY2) : QPointF(m_placeX, m_placeY);
+}
+
+void ViewerModel::setAnimating(bool on)
+{
+    if (on == m_animating)
+        return;
+    m_animating = on;
+    Q_EMIT animatingChanged(on);
+}
+
+void ViewerModel::animationTick()
+{
+    if (m_loading)
+        return;
+    if (!archive()) {
+        setStep(m_step < m_maxStep ? m_step + 1 : 0);
+        return;
+    }
+    if (m_dayOfYear < DaysInArchiveYear) {
+        setArchiveDayOfYear(m_dayOfYear + 1);
+        return;
+    }
+    // On to the next later year, never the newest one.
+    if (m_year >= FirstArchiveYear && m_year < LastArchiveYear - 1)
+        setArchiveYear(m_year + 1);
+    setArchiveDayOfYear(1);
+}
+
+void ViewerModel::setLoading(bool loading)
+{
+    if (loading == m_loading)
+        return;
+    m_loading = loading;
+    Q_EMIT loadingChanged(loading);
+}
+
+void ViewerModel::setDownloadAll(DownloadAll state)
+{
+    if (state == m_downloadAll)
+        return;
+    m_downloadAll = state;
+    Q_EMIT downloadAllChanged(state);
+}
+
+void ViewerModel::setLowBandwidth(bool on)
+{
+    if (on == m_lowBandwidth)
+        return;
+    m_lowBandwidth = on;
+    Q_EMIT lowBandwidthChanged(on);
+}
+
+void ViewerModel::setValueBox(bool on)
+{
+    if (on == m_valueBox)
+        return;
+    m_valueBox = on;
+    Q_EMIT valueBoxChanged(on);
+}
