@@ -39,6 +39,11 @@ QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;
 
 int px(int twips) { return twipsToPixels(twips); }
 
+void placeTwips(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsRect(left, top, width, height));
+}
+
 // A control under its design name, with its design caption and, when given, its message number.
 template <class T>
 T *control(QWidget *parent, const char *name, const QString &caption = {}, int tag = 0)

@@ -1,8 +1,8 @@
 // "Aide", "A propos" and the help window at start-up.
 #include "viewer/form1.h"
 
-#include "shell/about.h"
-#include "shell/helpwindow.h"
+#include "viewer/aboutbox.h"
+#include "viewer/helpwindow.h"
 
 Form2 *Form1::helpWindow()
 {

@@ -95,10 +95,16 @@ MapSelection readSelection(const Form1 &form)
 {
     MapSelection selection;
     selection.archive = form.Option9->isChecked();
-    selection.kindNumber = selectedKind([&form](const char *optionName) {
-        const auto *option = form.findChild<const QRadioButton *>(QLatin1String(optionName));
-        return option && option->isChecked();
-    }).number;
+    // Tested in this order; none of them checked means orag (5).
+    const std::pair<const QRadioButton *, int> kindOptions[] = {
+        {form.Option1, 1}, {form.Option3, 2}, {form.Option2, 3}, {form.Option4, 4}, {form.Option6, 6}, {form.Option7, 7}};
+    selection.kindNumber = 5;
+    for (const auto &[option, number] : kindOptions) {
+        if (option->isChecked()) {
+            selection.kindNumber = number;
+            break;
+        }
+    }
     selection.step = form.HScroll1->value();
     selection.level = form.Option11->isChecked() ? ArchiveLevel::P850 : ArchiveLevel::P500;
     selection.year = dateListNumber(form.Combo1->currentText());

@@ -1,7 +1,7 @@
 #pragma once
 // Where the map display puts things, in pixels of the picture boxes, and what the
 // window's controls select. Positions come in twips (15 to a pixel).
-#include "retrieval/addresscopy.h"
+#include "retrieval/mapaddress.h"
 
 #include <QPoint>
 #include <QRect>

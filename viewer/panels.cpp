@@ -24,6 +24,25 @@ PanelInputs panelInputs(const Form1 &form, int step)
     return inputs;
 }
 
+// Where each panel shows its values.
+struct PanelWidgets {
+    std::pair<PanelRole, QLabel *> labels[5];
+    PictureBox *pictogram;
+};
+
+PanelWidgets panelWidgets(const Form1 &form, const PanelTable &table)
+{
+    if (&table == &PanelTable::series())
+        return {{{PanelRole::Temperature, form.Label13}, {PanelRole::Precipitation, form.Label12},
+                 {PanelRole::CloudCover, form.Label21}, {PanelRole::Temperature850, form.Label23},
+                 {PanelRole::Wind, form.Label27}},
+                form.picto2};
+    return {{{PanelRole::Temperature, form.Label7}, {PanelRole::Precipitation, form.Label8},
+             {PanelRole::CloudCover, form.Label17}, {PanelRole::Temperature850, form.Label19},
+             {PanelRole::Wind, form.Label25}},
+            form.picto1};
+}
+
 // The maps are in the cache, or could not be had: nothing is fetched from here.
 void fillPanel(Form1 &form, const PanelTable &table, int step)
 {
@@ -34,16 +53,11 @@ void fillPanel(Form1 &form, const PanelTable &table, int step)
     if (work.cacheKey() != form.Picture4->picture().cacheKey())
         form.Picture4->setPicture(work);
 
-    for (const QuantityResult &q : result.quantities) {
-        if (!q.label)
-            continue;
-        if (QLabel *label = form.findChild<QLabel *>(QLatin1String(q.label)))
-            label->setText(q.text);
-    }
-    if (auto *box = form.findChild<PictureBox *>(QLatin1String(table.pictureBox))) {
-        box->setPicture(result.pictogramImage);
-        box->setProperty("pictogram", int(result.pictogram));
-    }
+    const PanelWidgets widgets = panelWidgets(form, table);
+    for (const auto &[role, label] : widgets.labels)
+        label->setText(result.text(role));
+    widgets.pictogram->setPicture(result.pictogramImage);
+    widgets.pictogram->setProperty("pictogram", int(result.pictogram));
 }
 
 } // namespace
