@@ -40,7 +40,7 @@ void checkValues(const QStringList &words, const QList<QCommandLineOption> &valu
     }
 }
 
-// The value of an option given with "=" but nothing after it; empty when not given.
+// An option's value, empty when not given; "--name=" with nothing after it is reported.
 QString valueOf(const QCommandLineParser &parser, const QCommandLineOption &option, QStringList &problems)
 {
     if (!parser.isSet(option))
