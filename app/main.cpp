@@ -42,6 +42,12 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const CommandLine line = parseCommandLine(args);
+    if (line.badUsage) {
+        for (const QString &problem : line.problems)
+            printLine(stderr, problem);
+        std::fputs(commandLineUsage().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
     if (line.showHelp) {
         std::fputs(commandLineUsage().toLocal8Bit().constData(), stdout);
         return 0;

@@ -5,6 +5,7 @@
 #include "forecast/pointforecast.h"
 #include "mapserver/demoserver.h"
 #include "retrieval/catalogue.h"
+#include "shell/paths.h"
 #include "shell/imageloader.h"
 #include "shell/messages.h"
 

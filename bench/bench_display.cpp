@@ -7,6 +7,7 @@
 
 #include "mapserver/demoserver.h"
 #include "retrieval/catalogue.h"
+#include "shell/paths.h"
 #include "tests/support/formharness.h"
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"

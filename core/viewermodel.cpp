@@ -1,7 +1,7 @@
 #include "core/viewermodel.h"
 #include "core/displaytext.h"
 
-#include "retrieval/runcommands.h"
+#include "core/kinds.h"
 
 #include <QtGlobal>
 

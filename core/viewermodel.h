@@ -2,7 +2,7 @@
 // What the viewer shows, without a window: the mode, the map chosen, the view of it, the
 // place of the point forecast and what is under way. The window reads it, asks it to
 // change and redraws when it says something changed.
-#include "retrieval/addresscopy.h"
+#include "core/mapselection.h"
 
 #include <QObject>
 #include <QPointF>

@@ -1,6 +1,6 @@
 #include "forecast/pictogram.h"
 
-#include "retrieval/catalogue.h"
+#include "shell/paths.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include "forecast/pictogram.h"
 #include "shell/twips.h"
 #include "forecast/pixelcolour.h"
-#include "retrieval/catalogue.h"
+#include "core/kinds.h"
+#include "shell/paths.h"
 #include "shell/imageloader.h"
 #include "shell/messages.h"
 
@@ -14,25 +15,19 @@ namespace {
 
 constexpr int GridHalfWidth = 3;  // offsets -3..3 times the spacing: 7 samples per axis
 
-// Message numbers of the translatable texts.
-constexpr int WindUnit = 25;
-constexpr int Unavailable = 58;
-constexpr int PrecipitationUnit = 73;
-
 PanelText fixed(const char *text) { return PanelText{text, -1}; }
-PanelText message(int n) { return PanelText{nullptr, n}; }
+PanelText message(Msg m) { return PanelText{nullptr, int(m)}; }
 
 PanelTable makeSeries()
 {
     PanelTable t;
     t.singlePrecisionSum = true;
-    t.pictureBox = "picto2";
     t.quantities = {
-        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, "Label13", fixed("°C"), message(Unavailable)},
-        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, "Label12", message(PrecipitationUnit), message(Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, "Label21", fixed("%"), fixed("NC")},
-        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, "Label23", fixed("°C"), message(Unavailable)},
-        {PanelRole::Wind, "vent", 7, GetVent, true, 1, "Label27", message(WindUnit), message(Unavailable)},
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, fixed("%"), fixed("NC")},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, message(Msg::WindUnit), message(Msg::Unavailable)},
     };
     return t;
 }
@@ -41,14 +36,13 @@ PanelTable makeCurrent()
 {
     PanelTable t;
     t.fixedStep = 0;
-    t.pictureBox = "picto1";
     t.quantities = {
-        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, "Label7", fixed("°C"), message(Unavailable)},
-        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, "Label8", message(PrecipitationUnit), message(Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, "Label17", fixed("%"), message(Unavailable)},
-        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, "Label19", fixed("°C"), message(Unavailable)},
-        {PanelRole::Storm, "orag", 5, GetOrag, true, 1, nullptr, {}, {}},
-        {PanelRole::Wind, "vent", 7, GetVent, true, 1, "Label25", message(WindUnit), message(Unavailable)},
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, fixed("%"), message(Msg::Unavailable)},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Storm, "orag", 5, GetOrag, true, 1, false, {}, {}},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, message(Msg::WindUnit), message(Msg::Unavailable)},
     };
     return t;
 }
@@ -113,10 +107,19 @@ QStringList PanelResult::labelTexts() const
 {
     QStringList texts;
     for (const QuantityResult &q : quantities) {
-        if (q.label)
+        if (q.shown)
             texts << q.text;
     }
     return texts;
+}
+
+QString PanelResult::text(PanelRole role) const
+{
+    for (const QuantityResult &q : quantities) {
+        if (q.role == role)
+            return q.text;
+    }
+    return QString();
 }
 
 std::optional<double> PanelResult::mean(PanelRole role) const
@@ -185,7 +188,7 @@ PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, boo
     for (const PanelQuantity &q : table.quantities) {
         QuantityResult r;
         r.role = q.role;
-        r.label = q.label;
+        r.shown = q.shown;
         const QString path = mapPath(inputs.cacheDir, q, step);
         if (loadMap(path, q, step, OK, fetch, workPicture)) {
             const float cx = (q.domain2 ? inputs.PlaceX2 : inputs.PlaceX) / float(TwipsPerPixel);
@@ -194,7 +197,7 @@ PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, boo
             r.mean = grid.mean;
             r.count = grid.count;
         }
-        if (q.label)
+        if (q.shown)
             r.text = r.mean ? formatOneDecimal(*r.mean) + q.unit.text() : q.unavailable.text();
         result.quantities << r;
     }

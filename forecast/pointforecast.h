@@ -28,7 +28,7 @@ struct PanelQuantity {
     Decoded (*decode)(qint32 color);
     bool domain2;      // centre from PlaceX2/PlaceY2 (wind and storm maps)
     int spacing;       // pixels between samples: 3 (temperature) or 1
-    const char *label; // object name of the value label; nullptr: feeds the pictogram only
+    bool shown;        // false: feeds the pictogram only
     PanelText unit;    // written right after the number
     PanelText unavailable;
 };
@@ -40,10 +40,9 @@ struct PanelTable {
     bool singlePrecisionSum = false;
     // The step every map is read at (CalculeActual: 0); empty: the selected step.
     std::optional<int> fixedStep;
-    const char *pictureBox = nullptr;  // object name of the pictogram box
 
-    static const PanelTable &series();   // Calculer: Frame4, the selected step
-    static const PanelTable &current();  // CalculeActual: Frame3, step 0
+    static const PanelTable &series();   // Calculer: the selected step
+    static const PanelTable &current();  // CalculeActual: step 0
 };
 
 struct PanelInputs {
@@ -58,10 +57,12 @@ using FetchMap = std::function<void(int heure, int what)>;
 
 struct QuantityResult {
     PanelRole role;
-    const char *label = nullptr;  // as in the table
-    QString text;                 // the label's text; empty for an unlabelled quantity
+    bool shown = false;           // as in the table
+    QString text;                 // value and unit, or the unavailable text; empty when not shown
     std::optional<double> mean;   // empty when unavailable
     int count = 0;                // samples that decoded
+
+    bool available() const { return mean.has_value(); }
 };
 
 struct PanelResult {
@@ -70,7 +71,8 @@ struct PanelResult {
     QString pictogramPath;
     QImage pictogramImage;  // null when the file is missing or does not decode
 
-    QStringList labelTexts() const;  // texts of the labelled quantities, in order
+    QStringList labelTexts() const;  // texts of the shown quantities, in order
+    QString text(PanelRole role) const;  // empty when that role is not shown
     std::optional<double> mean(PanelRole role) const;
 };
 

@@ -77,33 +77,33 @@ std::optional<double> readoutAverage(ReadoutRule rule, std::span<const qint32> c
     return sum / count;
 }
 
-int stormClassMessage(double average)
+Msg stormClassMessage(double average)
 {
     // The classes as first drawn left averages of at most 0, above 700 up to 900, and
     // exactly 1600 unclassed, and the box then kept an older text. The gap 700..900 is
     // split at its middle (the legend's 800 step); each class includes its upper end.
     if (average <= 800)
-        return 59;
+        return Msg::StormWeak;
     if (average <= 1600)
-        return 60;
-    return 61;
+        return Msg::StormModerate;
+    return Msg::StormStrong;
 }
 
 QString readoutText(ReadoutRule rule, std::optional<double> average)
 {
     if (!average)
-        return msg(58);
+        return msg(Msg::Unavailable);
     const double avg = *average;
     const double tenths = floorTolerant(avg * 10) / 10;
     const double whole = floorTolerant(avg);
     switch (rule) {
     case ReadoutRule::P850:
     case ReadoutRule::Temp: return shortestDecimal(tenths) + QStringLiteral("°C");
-    case ReadoutRule::Prec: return shortestDecimal(tenths) + msg(73);
+    case ReadoutRule::Prec: return shortestDecimal(tenths) + msg(Msg::PrecipitationUnit);
     case ReadoutRule::Nebu: return shortestDecimal(whole) + QStringLiteral("%");
-    case ReadoutRule::P500: return shortestDecimal(whole) + msg(77);
-    case ReadoutRule::Vent: return shortestDecimal(whole) + msg(25);
+    case ReadoutRule::P500: return shortestDecimal(whole) + msg(Msg::HeightUnit);
+    case ReadoutRule::Vent: return shortestDecimal(whole) + msg(Msg::WindUnit);
     case ReadoutRule::Orag: return msg(stormClassMessage(avg));
     }
-    return msg(58);
+    return msg(Msg::Unavailable);
 }

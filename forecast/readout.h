@@ -2,6 +2,7 @@
 // The value box that follows the pointer: which legend reads the map shown, the average
 // of the samples that decode, and the text with its unit.
 #include "forecast/legends.h"
+#include "shell/messages.h"
 
 #include <QString>
 #include <optional>
@@ -22,7 +23,7 @@ std::optional<double> readoutAverage(ReadoutRule rule, std::span<const qint32> c
 
 // Message of the storm class of an average in J/kg. Every average has one:
 // up to 800 weak (59), above 800 up to 1600 moderate (60), above 1600 strong (61).
-int stormClassMessage(double average);
+Msg stormClassMessage(double average);
 
 // The box's text for an average; message 58 when there is none.
 QString readoutText(ReadoutRule rule, std::optional<double> average);

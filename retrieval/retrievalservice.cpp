@@ -1,6 +1,5 @@
 #include "retrieval/retrievalservice.h"
 
-#include "retrieval/statusmessages.h"
 #include "shell/messages.h"
 
 #include <QDir>
@@ -48,7 +47,7 @@ void RetrievalService::setLowBandwidth(bool on)
 
 QString RetrievalService::failureText(int failures, const QString &lastError)
 {
-    return msg(StatusMessage::Failures).arg(failures).arg(lastError);
+    return msg(Msg::Failures).arg(failures).arg(lastError);
 }
 
 MapBatch *RetrievalService::makeBatch(QList<BatchGroup> groups, bool urgent)
@@ -58,12 +57,12 @@ MapBatch *RetrievalService::makeBatch(QList<BatchGroup> groups, bool urgent)
     context.log = &m_log;
     context.held = [this] { return m_held; };
     context.failureText = &RetrievalService::failureText;
-    context.doneText = msg(StatusMessage::StepDone);
+    context.doneText = msg(Msg::StepDone);
     auto *batch = new MapBatch(context, std::move(groups), urgent, this);
     connect(batch, &MapBatch::statusText, this, &RetrievalService::statusText);
     connect(batch, &MapBatch::finished, this, [this, batch] {
         if (batch->wasCancelled())
-            Q_EMIT statusText(msg(StatusMessage::Cancelled));
+            Q_EMIT statusText(msg(Msg::Cancelled));
         updateActivity();
     });
     m_jobs.append(batch);

@@ -3,6 +3,7 @@
 // server choice, the cache folder and the event log, starts the retrieval jobs and reports
 // to the window only through signals. Nothing in it waits: every job ends by a signal.
 #include "retrieval/catalogue.h"
+#include "shell/paths.h"
 #include "retrieval/fetchqueue.h"
 #include "retrieval/mapbatch.h"
 #include "retrieval/runprobe.h"

@@ -1,7 +1,6 @@
 #include "retrieval/runprobe.h"
 
 #include "retrieval/retrievalservice.h"
-#include "retrieval/statusmessages.h"
 #include "shell/messages.h"
 
 #include <QFileInfo>
@@ -20,14 +19,14 @@ RunProbe::RunProbe(RetrievalService &service) : QObject(&service), m_service(ser
 
 void RunProbe::start()
 {
-    Q_EMIT m_service.statusText(msg(StatusMessage::Searching));
+    Q_EMIT m_service.statusText(msg(Msg::Searching));
     attempt();
 }
 
 void RunProbe::attempt()
 {
     const QString url = m_service.servers().NormalServer + forecastMapFile(probeKind(), 0);
-    Q_EMIT m_service.statusText(msg(StatusMessage::Trying) + QUrl(url).authority());
+    Q_EMIT m_service.statusText(msg(Msg::Trying) + QUrl(url).authority());
     m_probe.clear();
     m_transfer = m_service.queue().client().get(url, m_service.queue().options(), [this](const char *data, qsizetype size) {
         m_probe.append(data, size);
@@ -44,15 +43,15 @@ void RunProbe::onProbed()
     m_transfer = nullptr;
     if (error == HttpClient::ErrCancelled) {
         m_service.setHeld(false);
-        Q_EMIT m_service.statusText(msg(StatusMessage::Cancelled));
+        Q_EMIT m_service.statusText(msg(Msg::Cancelled));
         finish();
         return;
     }
     if (error == HttpClient::ErrNotAMap) {
         // The server answered, but not with a map: keep the cache as it is.
         m_service.setHeld(false);
-        Q_EMIT m_service.messageBox(msg(StatusMessage::NotAMap), false);
-        Q_EMIT m_service.statusText(msg(StatusMessage::NotAMap));
+        Q_EMIT m_service.messageBox(msg(Msg::NotAMap), false);
+        Q_EMIT m_service.statusText(msg(Msg::NotAMap));
         finish();
         return;
     }
@@ -66,8 +65,8 @@ void RunProbe::onProbed()
     m_service.servers().SwitchNormalServer();
     if (++m_attempts == Attempts) {
         m_service.setHeld(false);
-        Q_EMIT m_service.messageBox(msg(StatusMessage::NoServer), false);
-        Q_EMIT m_service.statusText(msg(StatusMessage::NoServerStatus));
+        Q_EMIT m_service.messageBox(msg(Msg::NoServer), false);
+        Q_EMIT m_service.statusText(msg(Msg::NoServerStatus));
         finish();
         return;
     }
@@ -78,17 +77,17 @@ void RunProbe::compare()
 {
     const QFileInfo cached(m_service.cachePath(forecastCacheName(probeKind(), 0)));
     if (cached.exists() && cached.size() == m_probe.size()) {
-        Q_EMIT m_service.statusText(msg(StatusMessage::UpToDate));
+        Q_EMIT m_service.statusText(msg(Msg::UpToDate));
         finish();
         return;
     }
     m_service.deletePngFiles();
-    Q_EMIT m_service.statusText(msg(StatusMessage::NewRun));
+    Q_EMIT m_service.statusText(msg(Msg::NewRun));
     m_batch = m_service.GetNewModeles(0, 0);
     connect(m_batch, &MapBatch::finished, this, [this] {
         // Failures or a cancel already told the status line what happened.
         if (!m_batch->failures() && !m_batch->wasCancelled())
-            Q_EMIT m_service.statusText(msg(StatusMessage::UpToDate));
+            Q_EMIT m_service.statusText(msg(Msg::UpToDate));
         finish();
     });
 }

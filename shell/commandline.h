@@ -9,10 +9,12 @@ struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
     bool deleteAll = false; // "deleteall" anywhere in the command line, case-sensitive
-    QStringList problems;   // French, one line each: options given without their value
+    QStringList unknown;    // options and words not understood, as "--name", "-x" or the word
+    bool badUsage = false;  // unknown words or a missing value: show the usage, exit status 2
+    QStringList problems;   // French, one line each, for the user
 };
 
-// args without the program name; unknown words are ignored.
-// --hosts, --cache-dir and --screenshot take their value from the next word or after "=".
+// args without the program name. --hosts, --cache-dir and --screenshot take their value
+// from the next word or after "="; a word containing "deleteall" is never an option.
 CommandLine parseCommandLine(const QStringList &args);
 QString commandLineUsage();

@@ -1,29 +1,11 @@
 #include "shell/messages.h"
 #include "shell/textutil.h"
 
-#include <QCheckBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QVariant>
-#include <QWidget>
 
 #include <array>
 
 namespace {
-
-std::array<QString, MessageCount> &table()
-{
-    static std::array<QString, MessageCount> messages;
-    return messages;
-}
-
-bool inRange(qint64 n)
-{
-    return n >= 0 && n < MessageCount;
-}
 
 // Only spaces and tabs count as blanks: a no-break space at the end of a value survives,
 // which is how a language file keeps a blank before the text that code appends.
@@ -57,18 +39,45 @@ QList<QStringView> splitLines(QStringView text)
     return lines;
 }
 
+// The language file compiled in, parsed once.
+const ParsedLanguage &builtIn()
+{
+    static const ParsedLanguage parsed = [] {
+        QFile file(QStringLiteral(":/cartavent/langage.txt"));
+        return file.open(QIODevice::ReadOnly) ? parseLanguage(decodeTextFile(file.readAll())) : ParsedLanguage();
+    }();
+    return parsed;
+}
+
+void store(const QMap<int, QString> &messages, std::array<QString, MessageCount> &into)
+{
+    for (auto it = messages.cbegin(); it != messages.cend(); ++it)
+        into[it.key()] = it.value();
+}
+
+// Filled with the built-in texts on first use, so no text is blank before a file loads.
+std::array<QString, MessageCount> &table()
+{
+    static std::array<QString, MessageCount> messages = [] {
+        std::array<QString, MessageCount> texts;
+        store(builtIn().messages, texts);
+        return texts;
+    }();
+    return messages;
+}
+
 } // namespace
 
 QString msg(int n)
 {
-    return inRange(n) ? table()[n] : QString();
+    return isMessageNumber(n) ? table()[n] : QString();
 }
 
 namespace Messages {
 
 void set(int n, const QString &text)
 {
-    if (inRange(n))
+    if (isMessageNumber(n))
         table()[n] = text;
 }
 
@@ -76,6 +85,11 @@ void clear()
 {
     for (QString &text : table())
         text.clear();
+}
+
+void loadBuiltIn()
+{
+    store(builtIn().messages, table());
 }
 
 } // namespace Messages
@@ -92,7 +106,7 @@ ParsedLanguage parseLanguage(const QString &text)
         if (eq < 0)
             continue;
         const qint64 key = roundHalfEven(parseLenient(line.left(eq)));
-        if (!inRange(key)) {
+        if (!isMessageNumber(key)) {
             parsed.complete = false;
             parsed.stopLine = int(i + 1);
             break;
@@ -105,13 +119,13 @@ ParsedLanguage parseLanguage(const QString &text)
 bool loadLanguageText(const QString &text)
 {
     const ParsedLanguage parsed = parseLanguage(text);
-    for (auto it = parsed.messages.cbegin(); it != parsed.messages.cend(); ++it)
-        Messages::set(it.key(), it.value());
+    store(parsed.messages, table());
     return parsed.complete;
 }
 
 bool LoadLanguage(const QString &folder, const QString &language)
 {
+    Messages::loadBuiltIn();
     QFile file(folder + u'/' + language + QStringLiteral(".txt"));
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -119,46 +133,4 @@ bool LoadLanguage(const QString &folder, const QString &language)
     if (file.error() != QFileDevice::NoError)
         return false;
     return loadLanguageText(decodeTextFile(bytes));
-}
-
-namespace {
-
-// Buttons, labels, frames, options and check boxes take a caption; other widgets are left alone.
-void setCaption(QWidget *widget, const QString &text)
-{
-    if (auto *box = qobject_cast<QGroupBox *>(widget)) {
-        box->setTitle(text);
-        return;
-    }
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
-        label->setTextFormat(Qt::PlainText);  // a message that looks like markup stays text
-        label->setText(text);
-        return;
-    }
-    if (qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget)
-        || qobject_cast<QCheckBox *>(widget)) {
-        static_cast<QAbstractButton *>(widget)->setText(text);
-    }
-}
-
-} // namespace
-
-void TranslateForm(QWidget *window)
-{
-    if (!window)
-        return;
-    // findChildren walks each container's children in the order they were added.
-    const QList<QWidget *> controls = window->findChildren<QWidget *>();
-    for (QWidget *control : controls) {
-        const QVariant tag = control->property("tag");
-        if (!tag.isValid())
-            continue;
-        const double number = parseLenient(tag.toString());
-        if (number == 0.0)
-            continue;
-        const qint64 n = roundHalfEven(number);
-        if (!inRange(n))
-            continue;
-        setCaption(control, msg(int(n)));
-    }
 }

@@ -3,16 +3,65 @@
 #include <QMap>
 #include <QString>
 
-class QWidget;
-
 constexpr int MessageCount = 1025;
 
-// Message n, or an empty text for a number outside 0..1024 or never loaded.
+// The messages the code shows by number (captions are found through the controls' tags).
+enum class Msg : int {
+    // Values: written right after the number.
+    WindUnit = 25,
+    PrecipitationUnit = 73,
+    HeightUnit = 77,
+    Unavailable = 58,
+    StormWeak = 59,
+    StormModerate = 60,
+    StormStrong = 61,
+    // Run commands.
+    Busy = 42,            // download all refused while another runs
+    AllDone = 43,         // download all's caption at rest
+    LongRange = 62,       // warning past step 36
+    // About box: the version line, then the text.
+    AboutVersion = 44,
+    AboutText = 45,
+    // Downloading one kind, followed by '+6h'; the map kinds carry these numbers.
+    DownloadingP500 = 47,
+    DownloadingTemp = 48,
+    DownloadingPrec = 49,
+    DownloadingNebu = 50,
+    DownloadingP850 = 51,
+    DownloadingOrag = 52,
+    DownloadingVent = 53,
+    StepDone = 54,        // the maps of a step have arrived
+    // Archive and window title.
+    ArchiveDownloading = 55,
+    ArchiveTitle = 56,
+    RunTitle = 76,
+    HourSuffix = 72,
+    // Retrieval status.
+    Searching = 63,       // newest-run probe under way
+    NoServer = 64,        // message box: no map server answered
+    NoServerStatus = 65,
+    NewRun = 66,
+    UpToDate = 67,
+    NotAMap = 78,         // the probe got an answer that is not a map
+    Loading = 80,         // over the map while it is fetched
+    Failures = 81,        // %1 maps failed, %2 the last reason
+    StopTip = 82,         // the control that cancels what runs
+    ArchiveFailed = 83,   // followed by the reason
+    Trying = 84,          // followed by the server the probe tries
+    Cancelled = 85,
+};
+
+constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }
+
+// Message n, or an empty text for a number outside 0..1024 or never loaded. The table
+// starts with the built-in French texts.
 QString msg(int n);
+inline QString msg(Msg m) { return msg(int(m)); }
 
 namespace Messages {
 void set(int n, const QString &text);  // out of range: ignored
-void clear();
+void clear();                          // every message empty, built-in ones included
+void loadBuiltIn();                    // the French texts compiled into the program
 }
 
 // What a language file holds, parsed without touching the table.
@@ -26,10 +75,7 @@ ParsedLanguage parseLanguage(const QString &text);
 // Stores the parsed messages in the table; returns ParsedLanguage::complete.
 bool loadLanguageText(const QString &text);
 
-// Fills the table from <folder>/<language>.txt. Returns false when the file could not be
+// Fills the table with the built-in texts, then from <folder>/<language>.txt, whose lines
+// win one by one. Returns false when the file could not be
 // read or loading stopped at a key outside 0..1024 (lines before it stay loaded).
 bool LoadLanguage(const QString &folder, const QString &language);
-
-// Replaces the captions of the window's buttons, labels, frames, options and check boxes
-// by the message whose number their "tag" property holds.
-void TranslateForm(QWidget *window);

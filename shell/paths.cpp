@@ -42,3 +42,10 @@ QString chooseCacheDir(const QString &override)
         return program;
     return ensureFolder(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
 }
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}

@@ -7,3 +7,6 @@ QString programDir();
 
 // The program folder when writable, else the per-user cache location; an override wins.
 QString chooseCacheDir(const QString &override);
+
+// folder + "/" + name, without doubling a slash the folder already ends with.
+QString joinPath(const QString &folder, const QString &name);

@@ -1,6 +1,7 @@
 #include "shell/textutil.h"
 
-#include <array>
+#include <QStringDecoder>
+
 #include <cmath>
 #include <limits>
 
@@ -105,76 +106,15 @@ qint64 roundHalfEven(double value)
     return static_cast<qint64>(rounded);
 }
 
-namespace {
-
-// Strict UTF-8: rejects overlong forms, surrogates, code points above U+10FFFF and
-// sequences cut off at the end of the data.
-bool isValidUtf8(const QByteArray &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra;
-        char32_t cp;
-        char32_t minimum;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1; cp = c & 0x1F; minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2; cp = c & 0x0F; minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3; cp = c & 0x07; minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= n)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = p[i + k];
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 control of the same
-// value, as Windows itself converts them.
-constexpr std::array<char16_t, 32> cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(const QByteArray &bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        dst[i] = (c >= 0x80 && c <= 0x9F) ? QChar(cp1252High[c - 0x80]) : QChar(c);
-    }
-    return out;
-}
-
-} // namespace
-
 QString decodeTextFile(const QByteArray &bytes)
 {
-    if (isValidUtf8(bytes)) {
+    if (bytes.isValidUtf8()) {
         // A byte-order mark would otherwise glue itself to the first line's key.
         const bool bom = bytes.startsWith("\xEF\xBB\xBF");
         return QString::fromUtf8(bom ? bytes.mid(3) : bytes);
     }
-    return decodeCp1252(bytes);
+    QStringDecoder windows1252("windows-1252");
+    if (!windows1252.isValid())  // a Qt built without the codec: the Latin-1 part still reads
+        return QString::fromLatin1(bytes);
+    return windows1252(bytes);
 }

@@ -1,13 +1,14 @@
 #pragma once
 // The window's unit: the design places controls in twips, 15 to a screen pixel.
-#include <QWidget>
+#include <QRect>
 #include <QtMath>
 
 constexpr int TwipsPerPixel = 15;
 
 inline int twipsToPixels(int twips) { return qRound(twips / double(TwipsPerPixel)); }
 
-inline void placeTwips(QWidget *w, int left, int top, int width, int height)
+// Each value is rounded on its own, as the design's controls were placed.
+inline QRect twipsRect(int left, int top, int width, int height)
 {
-    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }

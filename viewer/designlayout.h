@@ -7,6 +7,7 @@
 #include <QRect>
 
 class DesignLayout : public QLayout {
+    Q_OBJECT
 public:
     enum Anchor {
         Fixed = 0,

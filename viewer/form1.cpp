@@ -2,10 +2,13 @@
 // update the controls and redraw the map.
 #include "viewer/form1.h"
 #include "viewer/designlayout.h"
+#include "viewer/aboutbox.h"
+#include "viewer/helpwindow.h"
 #include "viewer/hostchoice.h"
 #include "viewer/picturebox.h"
 
 #include "mapserver/demoserver.h"
+#include "retrieval/mapaddress.h"
 #include "retrieval/retrievalservice.h"
 #include "shell/settings.h"
 

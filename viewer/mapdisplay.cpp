@@ -11,6 +11,7 @@
 #include "shell/textutil.h"
 
 #include <QFileInfo>
+#include <QLayout>
 #include <QLabel>
 #include <cmath>
 

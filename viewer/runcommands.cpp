@@ -2,7 +2,7 @@
 #include "viewer/form1.h"
 
 #include "retrieval/retrievalservice.h"
-#include "retrieval/runcommands.h"
+#include "core/downloadshare.h"
 #include "shell/messages.h"
 #include "shell/textutil.h"
 

@@ -1,6 +1,6 @@
 // The "Mise en route" window and the about text.
-#include "shell/about.h"
-#include "shell/helpwindow.h"
+#include "viewer/aboutbox.h"
+#include "viewer/helpwindow.h"
 #include "shell/messages.h"
 #include "shell/settings.h"
 

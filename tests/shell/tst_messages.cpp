@@ -1,14 +1,14 @@
 #include "shell/messages.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TstMessages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Before anything loads, the table already holds the built-in texts.
+    void initTestCase() { QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run...")); }
     void init() { Messages::clear(); }
 
     // Each row is one language file; messages 12 and 0 start as "old" so "no change" shows.
@@ -53,47 +53,38 @@ private Q_SLOTS:
         QCOMPARE(msg(3), QString());
     }
 
-    void translateControl_data()
+    // No language file on disk: the texts the code shows by number are still there.
+    void builtInTexts_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QVariant>("tag");  // invalid: no tag property at all
-        QTest::addColumn<QString>("expected");
-        const QString builtIn = QStringLiteral("built-in");
-        for (const char *kind : {"QPushButton", "QLabel", "QGroupBox"})
-            QTest::addRow("%s tag 12", kind) << kind << QVariant(QStringLiteral("12")) << "Zoom +";
-        QTest::newRow("line edit left alone") << "QLineEdit" << QVariant(QStringLiteral("12")) << builtIn;
-        QTest::newRow("no tag") << "QPushButton" << QVariant() << builtIn;
-        QTest::newRow("empty tag") << "QPushButton" << QVariant(QString()) << builtIn;
-        QTest::newRow("tag 0") << "QPushButton" << QVariant(QStringLiteral("0")) << builtIn;
-        QTest::newRow("empty message gives empty caption") << "QPushButton" << QVariant(QStringLiteral("13")) << "";
-        QTest::newRow("tag -1") << "QLabel" << QVariant(QStringLiteral("-1")) << builtIn;
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("status") << int(Msg::UpToDate) << "Cartes à jour";
+        QTest::newRow("value box unit") << int(Msg::HeightUnit) << " dam";
+        QTest::newRow("point forecast unit") << int(Msg::PrecipitationUnit) << " mm";
+        QTest::newRow("no value") << int(Msg::Unavailable) << "N/D";
+        QTest::newRow("never written") << 1000 << "";
     }
-    void translateControl()
+    void builtInTexts()
     {
-        QFETCH(QString, kind);
-        QFETCH(QVariant, tag);
-        QFETCH(QString, expected);
-        Messages::set(0, QStringLiteral("zero"));
-        Messages::set(12, QStringLiteral("Zoom +"));
-        // Controls sit inside a frame; the window itself is never translated.
-        QWidget window;
-        window.setProperty("tag", QStringLiteral("12"));
-        auto *frame = new QGroupBox(QStringLiteral("frame"), &window);
-        QWidget *control = new QLineEdit(QStringLiteral("built-in"), frame);
-        if (kind == u"QPushButton")
-            control = new QPushButton(QStringLiteral("built-in"), frame);
-        else if (kind == u"QLabel")
-            control = new QLabel(QStringLiteral("built-in"), frame);
-        else if (kind == u"QGroupBox")
-            control = new QGroupBox(QStringLiteral("built-in"), frame);
-        if (tag.isValid())
-            control->setProperty("tag", tag);
-        TranslateForm(&window);
-        QString caption = control->property("text").toString();
-        if (auto *group = qobject_cast<QGroupBox *>(control))
-            caption = group->title();
-        QCOMPARE(caption, expected);
-        QCOMPARE(window.windowTitle(), QString());
+        QFETCH(int, message);
+        QTemporaryDir empty;
+        QVERIFY(!LoadLanguage(empty.path(), QStringLiteral("langage")));
+        QTEST(msg(message), "text");
+    }
+
+    // A file on disk replaces only the lines it holds, an empty value included.
+    void fileOverridesBuiltIn()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("langage.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("67=Up to date\n73=\n");
+        file.close();
+        QVERIFY(LoadLanguage(dir.path(), QStringLiteral("langage")));
+        QCOMPARE(msg(Msg::UpToDate), QStringLiteral("Up to date"));
+        QCOMPARE(msg(Msg::PrecipitationUnit), QString());
+        QCOMPARE(msg(Msg::HeightUnit), QStringLiteral(" dam"));
+        QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run..."));
     }
 
     void shippedLanguageFile()
@@ -107,5 +98,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TstMessages)
+QTEST_GUILESS_MAIN(TstMessages)
 #include "tst_messages.moc"

@@ -1,5 +1,4 @@
-// What the program starts with: its command line, cache folder, saved settings and log.
-#include "shell/commandline.h"
+// What the program starts with: its cache folder, saved settings and log.
 #include "shell/eventlog.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
@@ -21,29 +20,6 @@ private Q_SLOTS:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     }
     void init() { QSettings("Cartavent", "Cartavent").clear(); }
-
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QStringList>("hosts");
-        QTest::addColumn<bool>("deleteAll");
-        QTest::addColumn<int>("problems");
-        QTest::newRow("deleteall inside a longer word") << QStringList{"xxdeleteallyy"} << QStringList() << true << 0;
-        QTest::newRow("DELETEALL") << QStringList{"DELETEALL"} << QStringList() << false << 0;
-        QTest::newRow("hosts trimmed, positions kept") << QStringList{"--hosts", " a:1 ,,c:3"} << QStringList{"a:1", "", "c:3"} << false << 0;
-        QTest::newRow("too many hosts") << QStringList{"--hosts=a:1,b:2,c:3,d:4"} << QStringList{"a:1", "b:2", "c:3"} << false << 1;
-    }
-    void commandLine()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(QStringList, hosts);
-        QFETCH(bool, deleteAll);
-        QFETCH(int, problems);
-        const CommandLine line = parseCommandLine(args);
-        QCOMPARE(line.hosts, hosts);
-        QCOMPARE(line.deleteAll, deleteAll);
-        QCOMPARE(line.problems.size(), problems);
-    }
 
     void cacheFolder()
     {

@@ -51,6 +51,13 @@ private Q_SLOTS:
         QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF" "1=\xC3\xA9") << QString::fromUtf8("1=é");
         QTest::newRow("cp1252 euro and quotes") << QByteArray("\x80\x93\x9C") << QString::fromUtf8("€“œ");
         QTest::newRow("one bad byte makes the file cp1252") << QByteArray("\xC3\xA9 \xE9") << QString::fromUtf8("Ã© é");
+        // Forms a lenient UTF-8 reader would take: each makes the file Windows-1252.
+        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QString::fromUtf8("À¯");
+        QTest::newRow("surrogate half") << QByteArray("\xED\xA0\x80") << QString::fromUtf8("í\u00A0€");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QString::fromUtf8("ô\u0090€€");
+        QTest::newRow("cut off at the end") << QByteArray("a\xC3") << QString::fromUtf8("aÃ");
+        QTest::newRow("unassigned bytes keep their value") << QByteArray("\x81\x8D\x8F\x90\x9D")
+                                                           << QString::fromUtf8("\u0081\u008D\u008F\u0090\u009D");
     }
     void decodeTextFile()
     {

@@ -6,8 +6,8 @@
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
-#include "retrieval/runcommands.h"
-#include "shell/helpwindow.h"
+#include "core/kinds.h"
+#include "viewer/helpwindow.h"
 
 #include <QSignalSpy>
 #include <QtWidgets>

@@ -1,9 +1,10 @@
-#include "shell/helpwindow.h"
+#include "viewer/helpwindow.h"
 #include "shell/messages.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 #include "shell/textutil.h"
 #include "shell/twips.h"
+#include "viewer/translation.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -40,7 +41,7 @@ Form2::Form2(QWidget *parent)
     Frame1 = new QGroupBox(QStringLiteral("Mode d'emploi"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setProperty("tag", QStringLiteral("69"));
-    placeTwips(Frame1, 135, 90, 6495, 4800);
+    Frame1->setGeometry(twipsRect(135, 90, 6495, 4800));
 
     Text1 = new QPlainTextEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -53,19 +54,19 @@ Form2::Form2(QWidget *parent)
     Text1->setFont(fixed);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    placeTwips(Text1, 150, 255, 6195, 4350);
+    Text1->setGeometry(twipsRect(150, 255, 6195, 4350));
 
     Check1 = new QCheckBox(QStringLiteral("Ne plus afficher ce message "), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setProperty("tag", QStringLiteral("70"));
     setBackground(Check1);
-    placeTwips(Check1, 1980, 5085, 3285, 255);
+    Check1->setGeometry(twipsRect(1980, 5085, 3285, 255));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setProperty("tag", QStringLiteral("71"));
     Command1->setDefault(true);
-    placeTwips(Command1, 2730, 5520, 1470, 375);
+    Command1->setGeometry(twipsRect(2730, 5520, 1470, 375));
 
     connect(Check1, &QCheckBox::stateChanged, this, &Form2::Check1_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

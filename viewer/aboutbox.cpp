@@ -1,4 +1,4 @@
-#include "shell/about.h"
+#include "viewer/aboutbox.h"
 #include "shell/messages.h"
 
 #include <QMessageBox>
@@ -6,9 +6,9 @@
 QString aboutText()
 {
     const QString lineBreak = QStringLiteral("\r\n");
-    return msg(44) + QStringLiteral(" 3.1)") + lineBreak
+    return msg(Msg::AboutVersion) + QStringLiteral(" 3.1)") + lineBreak
            + QStringLiteral("Copyright © 2026 les développeurs de Cartavent") + lineBreak + lineBreak
-           + msg(45) + lineBreak + lineBreak;
+           + msg(Msg::AboutText) + lineBreak + lineBreak;
 }
 
 std::unique_ptr<QMessageBox> makeAboutBox(QWidget *parent)
