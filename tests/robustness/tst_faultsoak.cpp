@@ -49,7 +49,7 @@ int lastStep()
 {
     bool ok = false;
     const int steps = qEnvironmentVariableIntValue("CARTAVENT_SOAK_STEPS", &ok);
-    return ok && steps > 0 ? steps - 1 : 5;
+    return ok && steps > 0 ? steps - 1 : 11;
 }
 
 } // namespace
