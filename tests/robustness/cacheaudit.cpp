@@ -1,11 +1,13 @@
 #include "cacheaudit.h"
 
 #include "mapserver/demoserver.h"
-#include "retrieval/catalogue.h"
+#include "retrieval/retrievalservice.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QThread>
 
 QStringList CacheAudit::temporaries() const
 {
@@ -57,4 +59,22 @@ AllowedMaps servedMaps(DemoMapServer &server, int lastStep)
     for (const auto &[name, path] : forecastMaps(lastStep))
         maps[name].append(server.mapBytes(path));
     return maps;
+}
+
+std::unique_ptr<RetrievalService> serviceOn(const QString &hostPort, const QString &cacheDir)
+{
+    auto service = std::make_unique<RetrievalService>(cacheDir, QStringList{hostPort, hostPort, hostPort});
+    service->servers().SwitchArchiveServer();
+    service->servers().SwitchNormalServer();
+    service->setDirect(true);
+    service->log().StartLog();
+    return service;
+}
+
+void prerenderAndWait(DemoMapServer &server, int lastStep, int timeoutMs)
+{
+    server.prerender(lastStep);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (server.prerendering() && !deadline.hasExpired())
+        QThread::msleep(20);
 }

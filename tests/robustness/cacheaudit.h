@@ -1,11 +1,15 @@
 #pragma once
-// What a download of forecast maps left in a cache folder, held against what may stand there.
+// What a download of forecast maps left in a cache folder, held against what may stand there;
+// and the service and server set up as the robustness tests run them.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QStringList>
 
+#include <memory>
+
 class DemoMapServer;
+class RetrievalService;
 
 struct CacheAudit {
     QStringList whole;    // a map's name holding bytes it may hold
@@ -26,3 +30,11 @@ QList<QPair<QString, QString>> forecastMaps(int lastStep);
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString &path);
+
+// A service whose three hosts are hostPort, on map server 2 and archive server 2 as after
+// start-up, its log started.
+std::unique_ptr<RetrievalService> serviceOn(const QString &hostPort, const QString &cacheDir);
+
+// The server renders the maps of steps 0..lastStep before the test asks for them, so that
+// only the faults make a map slow; gives up waiting after timeoutMs.
+void prerenderAndWait(DemoMapServer &server, int lastStep, int timeoutMs = 120000);

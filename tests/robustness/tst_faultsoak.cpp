@@ -10,7 +10,6 @@
 #include "tests/support/logreader.h"
 #include "tests/support/transferenvironment.h"
 
-#include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -65,10 +64,7 @@ private Q_SLOTS:
         Messages::set(StatusMessage::Failures, QStringLiteral("%1 carte(s) en échec : %2"));
         Messages::set(StatusMessage::StepDone, QStringLiteral("fini"));
         QVERIFY(m_server.start());
-        m_server.prerender(lastStep());  // served at once, so only the faults are slow
-        QDeadlineTimer rendered(120000);
-        while (m_server.prerendering() && !rendered.hasExpired())
-            QTest::qWait(50);
+        prerenderAndWait(m_server, lastStep());
     }
 
     void downloadAllUnderFaults()
@@ -89,12 +85,9 @@ private Q_SLOTS:
         }
 
         QTemporaryDir cache;
-        RetrievalService service(cache.path(), {m_server.hostPort(), m_server.hostPort(), m_server.hostPort()});
-        service.servers().SwitchArchiveServer();
-        service.servers().SwitchNormalServer();
-        service.setDirect(true);
+        const std::unique_ptr<RetrievalService> owned = serviceOn(m_server.hostPort(), cache.path());
+        RetrievalService &service = *owned;
         service.setTimeouts(TimeoutMs, LowSpeedSeconds);
-        service.log().StartLog();
         QSignalSpy status(&service, &RetrievalService::statusText);
         MapBatch *pass = service.downloadAll(lastStep());
         QSignalSpy finished(pass, &MapBatch::finished);

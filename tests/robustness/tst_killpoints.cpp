@@ -42,10 +42,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_server.start());
-        m_server.prerender(LastStep);
-        QDeadlineTimer rendered(RunMs);
-        while (m_server.prerendering() && !rendered.hasExpired())
-            QTest::qWait(50);
+        prerenderAndWait(m_server, LastStep);
     }
 
     void init() { m_server.clearFaults(); }

@@ -9,7 +9,6 @@
 #include "shell/messages.h"
 #include "tests/support/transferenvironment.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -38,13 +37,9 @@ class TestUnwritableCache : public QObject {
     // A pass of "Télécharger tout" into the folder; the batch's failure count, and its status.
     int downloadAll(const QString &folder, QString *status = nullptr, QString *lastError = nullptr)
     {
-        RetrievalService service(folder, {m_server.hostPort(), m_server.hostPort(), m_server.hostPort()});
-        service.servers().SwitchArchiveServer();
-        service.servers().SwitchNormalServer();
-        service.setDirect(true);
-        service.log().StartLog();
-        QSignalSpy statusSpy(&service, &RetrievalService::statusText);
-        MapBatch *pass = service.downloadAll(LastStep);
+        const std::unique_ptr<RetrievalService> service = serviceOn(m_server.hostPort(), folder);
+        QSignalSpy statusSpy(service.get(), &RetrievalService::statusText);
+        MapBatch *pass = service->downloadAll(LastStep);
         QSignalSpy finished(pass, &MapBatch::finished);
         if (!finished.wait(120000))
             return -1;
@@ -62,10 +57,7 @@ private Q_SLOTS:
             QSKIP("mounting a cache folder needs root");
         Messages::set(StatusMessage::Failures, QStringLiteral("%1 carte(s) en échec : %2"));
         QVERIFY(m_server.start());
-        m_server.prerender(LastStep);
-        QDeadlineTimer rendered(120000);
-        while (m_server.prerendering() && !rendered.hasExpired())
-            QTest::qWait(50);
+        prerenderAndWait(m_server, LastStep);
     }
 
     void cleanup()
