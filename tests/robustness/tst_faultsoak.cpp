@@ -19,7 +19,7 @@
 namespace {
 
 // Short enough for the soak to be quick, long enough for a loaded machine to serve a map.
-constexpr int TimeoutMs = 3000;
+constexpr int TimeoutMs = 5000;
 constexpr int LowSpeedSeconds = 1;
 
 struct FaultKind {
