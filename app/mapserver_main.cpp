@@ -11,7 +11,8 @@ const char kUsage[] =
     "Usage: cartavent-mapserver [--port N] [--faults LIST] [--prerender MAXSTEP]\n"
     "Serves demonstration GFS maps on 127.0.0.1 (port 0 or none: a free port).\n"
     "LIST: PATTERN:OPTION,OPTION;PATTERN:... with options refuse, hang, nolength,\n"
-    "      delay=MS, status=404|500, cut=BYTES; PATTERN is a wildcard on the path or file name.\n"
+    "      delay=MS, status=404|500, cut=BYTES, trickle=BYTES_PER_SECOND; PATTERN is a wildcard\n"
+    "      on the path or file name.\n"
     "      Example: --faults '*065.gif:delay=2000;Rrea*:status=404'\n";
 
 int fail(const QString &message)

@@ -22,6 +22,8 @@ bool setOption(const QString &option, Fault &f)
         f.status = int(value);
     else if (name == QLatin1String("cut") && hasValue)
         f.cutAfter = value;
+    else if (name == QLatin1String("trickle") && hasValue && value > 0 && value <= 100000000)
+        f.trickleBytesPerSecond = int(value);
     else
         return false;
     return true;

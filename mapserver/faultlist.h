@@ -1,6 +1,6 @@
 #pragma once
 // Faults written on a command line: "PATTERN:OPTION,OPTION;PATTERN:OPTION".
-// Options: refuse, hang, nolength, delay=MS, status=404|500, cut=BYTES.
+// Options: refuse, hang, nolength, delay=MS, status=404|500, cut=BYTES, trickle=BYTES_PER_SECOND.
 // Example: "*065.gif:delay=2000,status=500;Rrea*:cut=100"
 #include "mapserver/faulttable.h"
 

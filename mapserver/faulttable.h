@@ -13,6 +13,7 @@ struct Fault {                  // what to do for requests whose path matches a 
     bool noContentLength = false; // close-delimited body
     qint64 cutAfter = -1;       // send only this many body bytes, then close
     bool hang = false;          // never answer (keep the connection open)
+    int trickleBytesPerSecond = 0; // > 0: the body at about this rate, in pieces ten times a second
 };
 
 class FaultTable {

@@ -146,7 +146,28 @@ void HttpConnection::answer(const HttpRequestHead &request, const Fault &fault)
         body.clear();
     else if (fault.cutAfter >= 0)
         body.truncate(fault.cutAfter);
+    if (fault.trickleBytesPerSecond > 0 && !body.isEmpty()) {
+        m_socket->write(responseHeadBytes);
+        trickle(body, fault.trickleBytesPerSecond, keepAlive);
+        return;
+    }
     send(responseHeadBytes, body, keepAlive);
+}
+
+void HttpConnection::trickle(const QByteArray &rest, int bytesPerSecond, bool keepAlive)
+{
+    if (m_closing)
+        return;
+    // Ten pieces a second: a client that measures its speed over a second sees the rate asked for.
+    const qsizetype piece = qMax(1, bytesPerSecond / 10);
+    if (rest.size() <= piece) {
+        send({}, rest, keepAlive);
+        return;
+    }
+    m_socket->write(rest.left(piece));
+    QTimer::singleShot(100, this, [this, more = rest.mid(piece), bytesPerSecond, keepAlive] {
+        trickle(more, bytesPerSecond, keepAlive);
+    });
 }
 
 void HttpConnection::send(const QByteArray &head, const QByteArray &body, bool keepAlive)

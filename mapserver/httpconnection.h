@@ -23,6 +23,7 @@ private:
     void serveBuffered();
     void answer(const HttpRequestHead &request, const Fault &fault);
     void send(const QByteArray &head, const QByteArray &body, bool keepAlive);
+    void trickle(const QByteArray &rest, int bytesPerSecond, bool keepAlive);
     void fail(int status);
     void idleExpired();
 

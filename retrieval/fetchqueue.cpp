@@ -1,5 +1,7 @@
 #include "retrieval/fetchqueue.h"
 
+#include "retrieval/gifcheck.h"
+
 #include <QFile>
 #include <QTemporaryFile>
 
@@ -58,6 +60,20 @@ bool holds(const QString &path, const QByteArray &bytes)
     return file.size() == bytes.size() && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
 }
 
+// Without a length, the close of the connection ends the body, and a cut one looks whole.
+bool cutShort(const HttpTransfer *transfer, const QByteArray &body, QTemporaryFile *temp)
+{
+    if (!transfer || transfer->announcedLength() >= 0)
+        return false;
+    if (!temp)
+        return isCutGif(body);
+    const qint64 end = temp->pos();
+    temp->seek(0);
+    const bool cut = isCutGif(temp->readAll());
+    temp->seek(end);
+    return cut;
+}
+
 } // namespace
 
 // Puts a complete body under the map's name in one step (rename replaces atomically).
@@ -88,6 +104,9 @@ void MapFetch::end()
     if (error == HttpClient::ErrSink) {
         error = FileError;
         text = m_writeError;
+    } else if (!error && cutShort(m_transfer, m_body, m_temp)) {
+        error = HttpClient::ErrTransfer;
+        text = QStringLiteral("Carte incomplète");
     } else if (!error) {
         text = commit();
         if (!text.isEmpty())

@@ -1,5 +1,6 @@
 #include "retrieval/retrievalservice.h"
 
+#include "retrieval/archivecache.h"
 #include "shell/messages.h"
 
 #include <QDir>
@@ -108,11 +109,26 @@ MapBatch *RetrievalService::fetchMaps(const QList<QPair<int, int>> &stepKinds)
 MapBatch *RetrievalService::fetchArchive(ArchiveLevel level, int year, int month, int day)
 {
     BatchGroup group;
-    group.maps.append(BatchMap{m_servers.ArchiveServer + archiveMapPath(level, year, month, day),
-                               cachePath(archiveCacheName(level, year, month, day)), {}});
+    const QString name = archiveCacheName(level, year, month, day);
+    group.maps.append(BatchMap{m_servers.ArchiveServer + archiveMapPath(level, year, month, day), cachePath(name), {}});
     MapBatch *batch = makeBatch({group}, true);
+    connect(batch, &MapBatch::finished, this, [this, batch, name] {
+        const FetchOutcome *outcome = batch->outcomeFor(cachePath(name));
+        if (!outcome || outcome->error)
+            return;
+        const qint64 limit = m_archiveLimit >= 0 ? m_archiveLimit : ArchiveCache::savedLimit();
+        const int removed = ArchiveCache::prune(m_cacheDir, limit, {name, m_shownArchive});
+        if (removed)
+            m_log.AddLog(QStringLiteral("Archives : %1 carte(s) supprimée(s)").arg(removed));
+    });
     batch->start();
     return batch;
+}
+
+void RetrievalService::noteArchiveShown(const QString &cacheName)
+{
+    m_shownArchive = cacheName;
+    ArchiveCache::noteShown(cachePath(cacheName));
 }
 
 MapBatch *RetrievalService::downloadAll(int last)

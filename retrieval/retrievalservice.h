@@ -47,8 +47,12 @@ public:
     MapBatch *GetNewModeles(int heure, int what, bool urgent = false);
     // Several maps, each as one GetNewModeles(step, kind), the user waiting for them.
     MapBatch *fetchMaps(const QList<QPair<int, int>> &stepKinds);
-    // One archive map into the cache.
+    // One archive map into the cache; then the archive maps are brought back under their limit.
     MapBatch *fetchArchive(ArchiveLevel level, int year, int month, int day);
+    // The window shows that archive map (a cache name): it goes last when the limit is met.
+    void noteArchiveShown(const QString &cacheName);
+    // Bytes the archive maps may take; -1 (the default): the "archivemax" setting.
+    void setArchiveLimit(qint64 bytes) { m_archiveLimit = bytes; }
     // "Télécharger tout": every map of steps 0..last, one GetNewModeles per map;
     // groupDone(i) follows map i = 7 * s + (k - 1).
     MapBatch *downloadAll(int last);
@@ -92,4 +96,6 @@ private:
     QPointer<QObject> m_runJob;
     QList<QPointer<QObject>> m_jobs;
     bool m_active = false;
+    qint64 m_archiveLimit = -1;
+    QString m_shownArchive;
 };

@@ -7,7 +7,7 @@ DesignLayout::DesignLayout(QWidget *container, QSize designSize)
     : QLayout(container), m_designSize(designSize)
 {
     setContentsMargins(0, 0, 0, 0);
-    setSizeConstraint(QLayout::SetMinimumSize);
+    setSizeConstraint(QLayout::SetNoConstraint);  // the container keeps the size it is given
 }
 
 DesignLayout::~DesignLayout()
@@ -20,7 +20,7 @@ void DesignLayout::place(QWidget *widget, const QRect &rect, int anchors)
 {
     addChildWidget(widget);
     m_items.append({new QWidgetItem(widget), rect, anchors});
-    invalidate();
+    apply(m_items.last());  // in place at once, before any layout pass
 }
 
 void DesignLayout::moveTo(QWidget *widget, QPoint topLeft)

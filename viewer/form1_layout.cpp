@@ -190,7 +190,8 @@ void Form1::createMapControls()
     navigationPad = container<PictureBox>(mapPicture, "Picture2", tw(6600, 4635, 1425, 1260), {}, 0,
                                           A::FollowRight | A::FollowBottom);
     navigationPad->setBackColor(QColor(128, 128, 128));
-    zoomInButton = control<QPushButton>(navigationPad, "Command4", tw(15, 60, 690, 285), QStringLiteral("Zoom +"), 38);
+    // One pixel narrower than designed: it no longer reaches under "Zoom -".
+    zoomInButton = control<QPushButton>(navigationPad, "Command4", QRect(1, 4, 45, 19), QStringLiteral("Zoom +"), 38);
     zoomOutButton = control<QPushButton>(navigationPad, "Command5", tw(690, 60, 660, 285), QStringLiteral("Zoom -"), 39);
     panUpButton = control<QPushButton>(navigationPad, "Command6", tw(540, 420, 345, 315), QStringLiteral("H"), 40);
     panDownButton = control<QPushButton>(navigationPad, "Command7", tw(540, 855, 345, 315), QStringLiteral("B"), 41);
@@ -303,9 +304,10 @@ void Form1::createArchiveControls()
 void Form1::createCommandControls()
 {
     const int bottom = A::FollowBottom;
-    refreshRunButton = control<QPushButton>(this, "Command10", tw(360, 8670, 1290, 405), QStringLiteral("Actualiser le run"), 11, bottom);
-    probeRunButton = control<QPushButton>(this, "Command2", tw(1635, 8670, 2190, 405), QStringLiteral("Teste si nouveaux modèles"), 12, bottom);
-    deleteRunButton = control<QPushButton>(this, "Command1", tw(3810, 8670, 1515, 405), QStringLiteral("Effacer le run"), 13, bottom);
+    // A pixel narrower than designed, so that neighbours no longer share an edge.
+    refreshRunButton = control<QPushButton>(this, "Command10", QRect(24, 578, 85, 27), QStringLiteral("Actualiser le run"), 11, bottom);
+    probeRunButton = control<QPushButton>(this, "Command2", QRect(109, 578, 145, 27), QStringLiteral("Teste si nouveaux modèles"), 12, bottom);
+    deleteRunButton = control<QPushButton>(this, "Command1", QRect(254, 578, 100, 27), QStringLiteral("Effacer le run"), 13, bottom);
     downloadAllButton = control<QPushButton>(this, "Command15", tw(5310, 8685, 1470, 390), QStringLiteral("Télécharger tout"), 14, bottom);
     // The design widths clip the captions.
     lowBandwidthBox = control<QCheckBox>(this, "Check2", QRect(501, 580, 172, 13), QStringLiteral("Connexion bas debit"), 15, bottom);

@@ -216,6 +216,9 @@ void Form1::showSelectedMap(const MapSelection &selection)
     if (!selection.archive)
         drawPlaceMarker();
     paintLegendStrip(map, selection.archive);
+    // The archive maps shown last are the last the cache limit removes.
+    if (selection.archive && !map.isNull())
+        m_service->noteArchiveShown(selectionCacheName(selection));
 }
 
 // Black first: a pan would otherwise leave pieces of the last picture that the readout

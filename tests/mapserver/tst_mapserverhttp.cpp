@@ -69,6 +69,7 @@ void TestMapServerHttp::faults_data()
     QTest::newRow("delay then 500") << Fault{.delayMs = 200, .status = 500} << 500 << qint64(-2) << true;
     QTest::newRow("no Content-Length") << Fault{.noContentLength = true} << 200 << qint64(-1) << false;
     QTest::newRow("cut after 1000 bytes") << Fault{.cutAfter = 1000} << 200 << qint64(1000) << true;
+    QTest::newRow("trickle") << Fault{.trickleBytesPerSecond = 40000} << 200 << qint64(-1) << true;
 }
 
 void TestMapServerHttp::faults()
@@ -81,7 +82,9 @@ void TestMapServerHttp::faults()
     clock.start();
     bool closed = false;
     QByteArray stream = rawExchange(m_server.port(), "GET " + kProbe.toLatin1() + " HTTP/1.1\r\nConnection: close\r\n\r\n", &closed);
-    QVERIFY(clock.elapsed() >= fault.delayMs * 9 / 10);
+    // Never sooner than the fault holds the answer back: the delay, then the body's pieces.
+    const qint64 trickleMs = fault.trickleBytesPerSecond ? (map.size() / qMax(1, fault.trickleBytesPerSecond / 10) - 1) * 100 : 0;
+    QVERIFY(clock.elapsed() >= (fault.delayMs + trickleMs) * 9 / 10);
     QVERIFY(closed);
     const RawResponse r = takeResponse(stream);
     QTEST(r.status, "status");

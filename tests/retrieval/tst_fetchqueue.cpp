@@ -28,6 +28,19 @@ const FixtureResponse kSlow{.body = bodyPattern(400), .pieceSize = 100, .pieceDe
 // Frees its slot late enough for the test to queue more behind it first.
 const FixtureResponse kSlotHolder{.body = bodyPattern(700), .pieceSize = 100, .pieceDelayMs = 100};
 
+// A 1 x 1 GIF whose comment block makes it as long as asked.
+QByteArray gifWithComment(qsizetype commentBytes)
+{
+    QByteArray gif("GIF89a\x01\x00\x01\x00\x00\x00\x00\x21\xfe", 15);
+    for (qsizetype left = commentBytes; left > 0; left -= 255) {
+        const qsizetype n = qMin<qsizetype>(255, left);
+        gif += char(n) + QByteArray(n, 'c');
+    }
+    return gif + QByteArray("\x00\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b", 17);
+}
+const QByteArray kGif = gifWithComment(2000);
+const QByteArray kLongGif = gifWithComment(MapFetch::MemoryLimit + 5000);
+
 enum class End { Wait, CancelAll, Release };
 enum class Stop { ReleaseFirstWaiting, ReassignFirstWaiting, CancelAll, CancelRunning };
 
@@ -104,6 +117,11 @@ private Q_SLOTS:
 
         QTest::newRow("ok") << FixtureResponse{.body = kMap} << defaults << End::Wait << m << QString() << 0;
         QTest::newRow("no Content-Length") << FixtureResponse{.body = kMap, .contentLength = false} << defaults << End::Wait << m << QString() << 0;
+        QTest::newRow("GIF, no Content-Length") << FixtureResponse{.body = kGif, .contentLength = false} << defaults << End::Wait << m << QString() << 0;
+        QTest::newRow("GIF cut before its trailer, no Content-Length")
+            << FixtureResponse{.body = kGif.chopped(1), .contentLength = false} << defaults << End::Wait << m << QString() << int(HttpClient::ErrTransfer);
+        QTest::newRow("GIF past the memory limit cut, no Content-Length")
+            << FixtureResponse{.body = kLongGif.chopped(3000), .contentLength = false} << defaults << End::Wait << m << QString() << int(HttpClient::ErrTransfer);
         QTest::newRow("404") << FixtureResponse{.status = 404, .body = "<h1>Not Found</h1>"} << defaults << End::Wait << m << QString() << int(HttpClient::ErrNotAMap);
         QTest::newRow("500") << FixtureResponse{.status = 500, .body = "<h1>Oops</h1>"} << defaults << End::Wait << m << QString() << int(HttpClient::ErrNotAMap);
         QTest::newRow("cut body") << FixtureResponse{.headers = "Content-Length: 50000\r\n", .body = kMap, .contentLength = false} << defaults
