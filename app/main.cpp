@@ -33,15 +33,10 @@ bool saveScreenshot(QWidget *window, const QString &file, QString &reason)
     return false;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Help, version and bad usage need no display: answered before the application starts.
+// Returns the exit status, or -1 to go on.
+int answerWithoutWindow(const CommandLine &line)
 {
-    // Help and version need no display, so they are answered before the application starts.
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(args);
     if (line.badUsage) {
         for (const QString &problem : line.problems)
             printLine(stderr, problem);
@@ -58,8 +53,11 @@ int main(int argc, char **argv)
     }
     for (const QString &problem : line.problems)
         printLine(stderr, problem);
+    return -1;
+}
 
-    QApplication app(argc, argv);
+void setUpApplication()
+{
     // The interface is French: without regional settings of their own (the C locale), dates
     // and numbers follow French usage too.
     if (QLocale::system().language() == QLocale::C)
@@ -67,6 +65,36 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CARTAVENT_VERSION));
+}
+
+// The picture is taken once start-up has drawn the map it fetched; then the program ends.
+void takeScreenshotWhenStarted(Form1 &form, const QString &file)
+{
+    QObject::connect(&form, &Form1::startupFinished, &form, [&form, file] {
+        QString reason;
+        if (saveScreenshot(&form, file, reason)) {
+            QCoreApplication::exit(0);
+            return;
+        }
+        printLine(stderr, QStringLiteral("cartavent : impossible d'écrire %1 : %2")
+                              .arg(QDir::toNativeSeparators(file), reason));
+        QCoreApplication::exit(1);
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(args);
+    if (const int status = answerWithoutWindow(line); status >= 0)
+        return status;
+
+    QApplication app(argc, argv);
+    setUpApplication();
 
     Form1Config config;
     config.programDir = programDir();
@@ -85,19 +113,8 @@ int main(int argc, char **argv)
     }
 
     Form1 form(config);
-    if (!line.screenshot.isEmpty()) {
-        // The picture is taken once start-up has drawn the map it fetched.
-        QObject::connect(&form, &Form1::startupFinished, &app, [&form, &line] {
-            QString reason;
-            if (saveScreenshot(&form, line.screenshot, reason)) {
-                QCoreApplication::exit(0);
-                return;
-            }
-            printLine(stderr, QStringLiteral("cartavent : impossible d'écrire %1 : %2")
-                                  .arg(QDir::toNativeSeparators(line.screenshot), reason));
-            QCoreApplication::exit(1);
-        });
-    }
+    if (!line.screenshot.isEmpty())
+        takeScreenshotWhenStarted(form, line.screenshot);
     form.Form_Load();
     return app.exec();
 }

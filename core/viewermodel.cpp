@@ -9,9 +9,8 @@ ViewerModel::ViewerModel(QObject *parent) : QObject(parent) {}
 
 void ViewerModel::setMode(Mode mode)
 {
-    if (mode == m_mode)
+    if (!replace(m_mode, mode))
         return;
-    m_mode = mode;
     Q_EMIT modeChanged(mode);
     Q_EMIT selectionChanged();
 }
@@ -47,10 +46,8 @@ void ViewerModel::setMaxStep(int step)
 
 void ViewerModel::setArchiveLevel(ArchiveLevel level)
 {
-    if (level == m_level)
-        return;
-    m_level = level;
-    Q_EMIT selectionChanged();
+    if (replace(m_level, level))
+        Q_EMIT selectionChanged();
 }
 
 void ViewerModel::setArchiveYear(int year) { setArchiveDate(year, m_month, m_day, m_dayOfYear); }
@@ -124,10 +121,8 @@ QPointF ViewerModel::placeOnMap() const
 
 void ViewerModel::setAnimating(bool on)
 {
-    if (on == m_animating)
-        return;
-    m_animating = on;
-    Q_EMIT animatingChanged(on);
+    if (replace(m_animating, on))
+        Q_EMIT animatingChanged(on);
 }
 
 void ViewerModel::animationTick()
@@ -150,32 +145,24 @@ void ViewerModel::animationTick()
 
 void ViewerModel::setLoading(bool loading)
 {
-    if (loading == m_loading)
-        return;
-    m_loading = loading;
-    Q_EMIT loadingChanged(loading);
+    if (replace(m_loading, loading))
+        Q_EMIT loadingChanged(loading);
 }
 
 void ViewerModel::setDownloadAll(DownloadAll state)
 {
-    if (state == m_downloadAll)
-        return;
-    m_downloadAll = state;
-    Q_EMIT downloadAllChanged(state);
+    if (replace(m_downloadAll, state))
+        Q_EMIT downloadAllChanged(state);
 }
 
 void ViewerModel::setLowBandwidth(bool on)
 {
-    if (on == m_lowBandwidth)
-        return;
-    m_lowBandwidth = on;
-    Q_EMIT lowBandwidthChanged(on);
+    if (replace(m_lowBandwidth, on))
+        Q_EMIT lowBandwidthChanged(on);
 }
 
 void ViewerModel::setValueBox(bool on)
 {
-    if (on == m_valueBox)
-        return;
-    m_valueBox = on;
-    Q_EMIT valueBoxChanged(on);
+    if (replace(m_valueBox, on))
+        Q_EMIT valueBoxChanged(on);
 }

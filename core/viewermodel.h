@@ -98,6 +98,15 @@ Q_SIGNALS:
     void valueBoxChanged(bool on);
 
 private:
+    // Stores a new value; false when it was already there, so nothing is announced.
+    template <class T>
+    static bool replace(T &member, T value)
+    {
+        if (member == value)
+            return false;
+        member = value;
+        return true;
+    }
     void setArchiveDate(int year, int month, int day, int dayOfYear);
     void setView(float zoom, float offsetX, float offsetY);
 

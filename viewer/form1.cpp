@@ -37,7 +37,8 @@ Form1::Form1(const Form1Config &config, QWidget *parent)
 {
     createControls();
     setFixedSize(layout()->sizeHint());
-    connectControls();
+    connectChoices();
+    connectCommands();
     connectModel();
     connectService();
     setUpHosts();
@@ -55,37 +56,47 @@ void Form1::centreOnScreen()
     }
 }
 
-void Form1::connectControls()
+// An option button that chooses one value when it becomes checked.
+template <class Setter, class Value>
+static void chooseOnCheck(QRadioButton *option, ViewerModel *model, Setter setter, Value value)
 {
-    // Options and check boxes report changes the program makes too: the model ignores
-    // a value it already has.
-    for (std::size_t k = 0; k < kindOptions.size(); ++k) {
-        connect(kindOptions[k], &QRadioButton::toggled, this, [this, k](bool on) {
-            if (on)
-                m_model.setKind(int(k) + 1);
-        });
-    }
-    connect(currentRunOption, &QRadioButton::toggled, this, [this](bool on) {
+    QObject::connect(option, &QRadioButton::toggled, model, [model, setter, value](bool on) {
         if (on)
-            m_model.setMode(ViewerModel::Mode::CurrentRun);
+            (model->*setter)(value);
     });
-    connect(archiveOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setMode(ViewerModel::Mode::Archive);
-    });
-    connect(archive500Option, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setArchiveLevel(ArchiveLevel::P500);
-    });
-    connect(archive850Option, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            m_model.setArchiveLevel(ArchiveLevel::P850);
-    });
+}
+
+// Options, boxes, lists and bars ask the model to change. They also report changes the
+// program makes to follow the model: the model ignores a value it already has.
+void Form1::connectChoices()
+{
+    for (std::size_t k = 0; k < kindOptions.size(); ++k)
+        chooseOnCheck(kindOptions[k], &m_model, &ViewerModel::setKind, int(k) + 1);
+    chooseOnCheck(currentRunOption, &m_model, &ViewerModel::setMode, ViewerModel::Mode::CurrentRun);
+    chooseOnCheck(archiveOption, &m_model, &ViewerModel::setMode, ViewerModel::Mode::Archive);
+    chooseOnCheck(archive500Option, &m_model, &ViewerModel::setArchiveLevel, ArchiveLevel::P500);
+    chooseOnCheck(archive850Option, &m_model, &ViewerModel::setArchiveLevel, ArchiveLevel::P850);
     for (QCheckBox *box : {animateStepsBox, animateDaysBox})
         connect(box, &QCheckBox::toggled, &m_model, &ViewerModel::setAnimating);
     connect(lowBandwidthBox, &QCheckBox::toggled, &m_model, &ViewerModel::setLowBandwidth);
     connect(valueBoxCheck, &QCheckBox::toggled, &m_model, &ViewerModel::setValueBox);
 
+    // A date part picked from a list or typed: the program's own setting of the lists
+    // (following the model) is neither.
+    connect(yearCombo, &QComboBox::textActivated, this, &Form1::chooseYear);
+    for (const auto &[combo, choose] : {std::pair{monthCombo, &Form1::chooseMonth}, std::pair{dayCombo, &Form1::chooseDay}}) {
+        connect(combo, &QComboBox::textActivated, this, choose);
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, choose);
+    }
+    connect(maxStepEdit, &QLineEdit::textChanged, this, &Form1::setMaxStepText);
+    connect(stepScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setStep);
+    connect(stepScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewStep);
+    connect(archiveDayScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setArchiveDayOfYear);
+    connect(archiveDayScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewArchiveDay);
+}
+
+void Form1::connectCommands()
+{
     const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
         {deleteRunButton, &Form1::deleteRun},       {probeRunButton, &Form1::probeRun},
         {computeButton, &Form1::computeForecast},   {refreshRunButton, &Form1::refreshRun},
@@ -105,18 +116,6 @@ void Form1::connectControls()
     connect(aboutButton, &QPushButton::clicked, this, [this] { showAbout(this); });
     connect(helpButton, &QPushButton::clicked, this, [this] { helpWindow()->showHelp(); });
 
-    // A date part picked from a list or typed: the program's own setting of the lists
-    // (following the model) is neither.
-    connect(yearCombo, &QComboBox::textActivated, this, &Form1::chooseYear);
-    for (const auto &[combo, choose] : {std::pair{monthCombo, &Form1::chooseMonth}, std::pair{dayCombo, &Form1::chooseDay}}) {
-        connect(combo, &QComboBox::textActivated, this, choose);
-        connect(combo->lineEdit(), &QLineEdit::textEdited, this, choose);
-    }
-    connect(maxStepEdit, &QLineEdit::textChanged, this, &Form1::setMaxStepText);
-    connect(stepScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setStep);
-    connect(stepScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewStep);
-    connect(archiveDayScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setArchiveDayOfYear);
-    connect(archiveDayScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewArchiveDay);
     connect(animationTimer, &QTimer::timeout, &m_model, &ViewerModel::animationTick);
     connect(mapPicture, &PictureBox::mouseMoved, this, [this](Qt::MouseButtons, Qt::KeyboardModifiers, float x, float y) {
         readValueAt(x, y);

@@ -177,7 +177,8 @@ private:
     void applyFonts();
 
     // form1.cpp: wiring
-    void connectControls();
+    void connectChoices();
+    void connectCommands();
     void connectModel();
     void connectService();
     void setUpHosts();
