@@ -3,7 +3,9 @@
 
 #include "core/kinds.h"
 
+#include <QRectF>
 #include <QtGlobal>
+#include <algorithm>
 
 ViewerModel::ViewerModel(QObject *parent) : QObject(parent) {}
 
@@ -89,17 +91,93 @@ MapSelection ViewerModel::selection() const
     return s;
 }
 
-void ViewerModel::zoomIn() { setView(qMin(m_zoom * 2, MaxZoom), m_offsetX, m_offsetY); }
-void ViewerModel::zoomOut() { setView(qMax(m_zoom / 2, MinZoom), m_offsetX, m_offsetY); }
+namespace {
+
+constexpr float TwipsPerPixel = 15.0f;
+constexpr float ZoomLevels[] = {1.0f, 2.0f, 4.0f, 8.0f};
+
+// The zoom level steps away from `zoom`; a fitted zoom between levels counts the nearest
+// level in that direction as the first step.
+float zoomLevel(float zoom, int steps)
+{
+    for (; steps > 0; --steps) {
+        const float *next = std::upper_bound(std::begin(ZoomLevels), std::end(ZoomLevels), zoom);
+        zoom = next == std::end(ZoomLevels) ? std::max(zoom, ZoomLevels[3]) : *next;
+    }
+    for (; steps < 0; ++steps) {
+        const float *below = std::lower_bound(std::begin(ZoomLevels), std::end(ZoomLevels), zoom);
+        zoom = below == std::begin(ZoomLevels) ? std::min(zoom, ZoomLevels[0]) : *(below - 1);
+    }
+    return zoom;
+}
+
+} // namespace
+
+void ViewerModel::setViewSize(QSize pixels) { m_viewSize = pixels; }
+void ViewerModel::setMapSize(QSize pixels) { m_mapSize = pixels; }
+
+void ViewerModel::zoomIn() { zoomAt(1, QRectF(QPointF(), QSizeF(m_viewSize)).center()); }
+void ViewerModel::zoomOut() { zoomAt(-1, QRectF(QPointF(), QSizeF(m_viewSize)).center()); }
+
+void ViewerModel::zoomAt(int steps, QPointF pixel)
+{
+    const float zoom = zoomLevel(m_zoom, steps);
+    // The map point under the pixel, in unzoomed twips, stays there.
+    const float x = float(pixel.x()) * TwipsPerPixel;
+    const float y = float(pixel.y()) * TwipsPerPixel;
+    const float mapX = x / m_zoom - m_offsetX;
+    const float mapY = y / m_zoom - m_offsetY;
+    setView(zoom, x / zoom - mapX, y / zoom - mapY);
+}
+
 void ViewerModel::pan(float dx, float dy) { setView(m_zoom, m_offsetX + dx, m_offsetY + dy); }
+
+void ViewerModel::panBy(QPointF pixels)
+{
+    pan(float(pixels.x()) * TwipsPerPixel / m_zoom, float(pixels.y()) * TwipsPerPixel / m_zoom);
+}
+
+void ViewerModel::fitView()
+{
+    if (m_viewSize.isEmpty() || m_mapSize.isEmpty())
+        return;
+    const float zoom = std::min({float(m_viewSize.width()) / float(m_mapSize.width()),
+                                 float(m_viewSize.height()) / float(m_mapSize.height()), MaxZoom});
+    const auto centred = [zoom](int view, int map) {
+        return (float(view) - float(map) * zoom) / 2 * TwipsPerPixel / zoom;
+    };
+    setView(zoom, centred(m_viewSize.width(), m_mapSize.width()), centred(m_viewSize.height(), m_mapSize.height()));
+}
+
+void ViewerModel::homeView() { setView(MinZoom, HomeOffsetX, HomeOffsetY); }
+
+QString ViewerModel::zoomText() const
+{
+    if (std::find(std::begin(ZoomLevels), std::end(ZoomLevels), m_zoom) != std::end(ZoomLevels))
+        return QStringLiteral("×") + QString::number(m_zoom);
+    return QString::number(qRound(m_zoom * 100)) + QStringLiteral("\u00a0%");
+}
 
 // A press that changes nothing (zoom at its limit) still redraws, as it always did.
 void ViewerModel::setView(float zoom, float offsetX, float offsetY)
 {
     m_zoom = zoom;
-    m_offsetX = offsetX;
-    m_offsetY = offsetY;
+    m_offsetX = boundOffset(offsetX, zoom, m_viewSize.width(), m_mapSize.width());
+    m_offsetY = boundOffset(offsetY, zoom, m_viewSize.height(), m_mapSize.height());
     Q_EMIT viewChanged();
+}
+
+// Along one axis: the map keeps covering half of the area, or all of itself when it is
+// smaller than that.
+float ViewerModel::boundOffset(float offset, float zoom, int viewPixels, int mapPixels) const
+{
+    if (viewPixels <= 0 || mapPixels <= 0)
+        return offset;
+    const float scaled = float(mapPixels) * zoom;
+    const float need = std::min(float(viewPixels), scaled) / 2;
+    const float edge = offset * zoom / TwipsPerPixel;  // the map's near edge, in pixels
+    const float bounded = std::clamp(edge, need - scaled, float(viewPixels) - need);
+    return bounded == edge ? offset : bounded * TwipsPerPixel / zoom;
 }
 
 void ViewerModel::setPlace(float x, float y, float x2, float y2)

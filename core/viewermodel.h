@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <QPointF>
+#include <QSize>
+#include <QString>
 
 class ViewerModel : public QObject {
     Q_OBJECT
@@ -49,13 +51,25 @@ public:
     void setArchiveDayOfYear(int day);
     MapSelection selection() const;
 
-    // --- the view: offsets in unzoomed twips, unbounded (a map moved out of view comes back) ---
+    // --- the view: offsets in unzoomed twips (15 to a pixel) of the map's corner from the
+    // area's. Panning stops where half of the area still shows map, once both sizes are known.
     float zoom() const { return m_zoom; }
     float offsetX() const { return m_offsetX; }
     float offsetY() const { return m_offsetY; }
+    void setViewSize(QSize pixels);  // the map area
+    QSize viewSize() const { return m_viewSize; }
+    void setMapSize(QSize pixels);   // the picture shown, at x1
+    // The next zoom level in or out (x1, x2, x4, x8) about the centre of the area.
     void zoomIn();
     void zoomOut();
-    void pan(float dx, float dy);
+    // steps levels in (positive) or out, the map point under `pixel` staying under it.
+    void zoomAt(int steps, QPointF pixel);
+    void pan(float dx, float dy);    // twips of the unzoomed map
+    void panBy(QPointF pixels);      // the map follows a drag
+    void fitView();                  // the whole picture in the area, centred
+    void homeView();                 // x1 at the start position
+    // "x2", or the percentage of a fitted view that is no zoom level ("62 %").
+    QString zoomText() const;
 
     // --- the place of the point forecast, in both map frames ---
     float placeX() const { return m_placeX; }
@@ -109,6 +123,7 @@ private:
     }
     void setArchiveDate(int year, int month, int day, int dayOfYear);
     void setView(float zoom, float offsetX, float offsetY);
+    float boundOffset(float offset, float zoom, int viewPixels, int mapPixels) const;
 
     Mode m_mode = Mode::CurrentRun;
     int m_kind = 1;
@@ -122,6 +137,8 @@ private:
     float m_zoom = MinZoom;
     float m_offsetX = HomeOffsetX;
     float m_offsetY = HomeOffsetY;
+    QSize m_viewSize;
+    QSize m_mapSize;
     float m_placeX = 0, m_placeY = 0, m_placeX2 = 0, m_placeY2 = 0;
     bool m_animating = false;
     bool m_loading = false;

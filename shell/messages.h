@@ -49,6 +49,21 @@ enum class Msg : int {
     ArchiveFailed = 83,   // followed by the reason
     Trying = 84,          // followed by the server the probe tries
     Cancelled = 85,
+    // Map view controls and their keys.
+    FitView = 86,
+    HomeView = 87,
+    ZoomInTip = 88,
+    ZoomOutTip = 89,
+    PanUpTip = 90,
+    PanDownTip = 91,
+    PanLeftTip = 92,
+    PanRightTip = 93,
+    CopyAddressTip = 94,
+    FitViewTip = 95,
+    HomeViewTip = 96,
+    HelpTip = 97,
+    AnimateTip = 98,
+    StepKeysTip = 99,
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }

@@ -29,19 +29,20 @@
 #include <QToolButton>
 
 Form1::Form1(const Form1Config &config, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window),
       m_config(config),
       m_service(new RetrievalService(config.cacheDir, {}, this))
 {
     createControls();
-    setFixedSize(layout()->sizeHint());
+    // The design size is the default and the least; the map takes any more.
+    setMinimumSize(layout()->sizeHint());
+    resize(minimumSize());
     connectChoices();
     connectCommands();
     connectModel();
     connectService();
     setUpHosts();
+    watchKeys();
     centreOnScreen();
 }
 
@@ -107,6 +108,8 @@ void Form1::connectCommands()
         connect(button, &QPushButton::clicked, this, handler);
     connect(zoomInButton, &QPushButton::clicked, &m_model, &ViewerModel::zoomIn);
     connect(zoomOutButton, &QPushButton::clicked, &m_model, &ViewerModel::zoomOut);
+    connect(fitViewButton, &QPushButton::clicked, &m_model, &ViewerModel::fitView);
+    connect(homeViewButton, &QPushButton::clicked, &m_model, &ViewerModel::homeView);
     const std::pair<QPushButton *, QPointF> pans[] = {
         {panUpButton, {0, ViewerModel::PanStep}},    {panDownButton, {0, -ViewerModel::PanStep}},
         {panLeftButton, {ViewerModel::PanStep, 0}},  {panRightButton, {-ViewerModel::PanStep, 0}},
@@ -117,11 +120,18 @@ void Form1::connectCommands()
     connect(helpButton, &QPushButton::clicked, this, [this] { helpWindow()->showHelp(); });
 
     connect(animationTimer, &QTimer::timeout, &m_model, &ViewerModel::animationTick);
-    connect(mapPicture, &PictureBox::mouseMoved, this, [this](Qt::MouseButtons, Qt::KeyboardModifiers, float x, float y) {
-        readValueAt(x, y);
+    connect(mapPicture, &PictureBox::mousePressed, this, &Form1::pressOnMap);
+    connect(mapPicture, &PictureBox::mouseMoved, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, float x, float y) {
+        moveOnMap(buttons, x, y);
     });
     connect(mapPicture, &PictureBox::mouseReleased, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, float x, float y) {
-        choosePlace(button, x, y);
+        releaseOnMap(button, x, y);
+    });
+    connect(mapPicture, &PictureBox::wheelTurned, this, &Form1::turnWheel);
+    connect(mapPicture, &PictureBox::pointerLeft, valueBox, &QWidget::hide);
+    connect(mapPicture, &PictureBox::resized, this, [this](QSize size) {
+        m_model.setViewSize(size);
+        redrawMap();
     });
 }
 
@@ -133,7 +143,7 @@ void Form1::connectModel()
         (m_model.archiveLevel() == ArchiveLevel::P850 ? archive850Option : archive500Option)->setChecked(true);
         RefreshPicture();
     });
-    connect(&m_model, &ViewerModel::viewChanged, this, &Form1::RefreshPicture);
+    connect(&m_model, &ViewerModel::viewChanged, this, &Form1::showView);
     connect(&m_model, &ViewerModel::placeChanged, this, &Form1::showPlace);
     connect(&m_model, &ViewerModel::modeChanged, this, &Form1::showMode);
     connect(&m_model, &ViewerModel::stepChanged, this, &Form1::showStep);
@@ -170,6 +180,9 @@ void Form1::connectService()
     connect(stopButton, &QToolButton::clicked, m_service, &RetrievalService::cancelAll);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, m_service, &RetrievalService::cancelAll);
+    // No control of the window uses F1 itself.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, helpButton, &QPushButton::click);
 }
 
 // Not exec(): a job that reports a problem goes on while the box waits for its "OK".

@@ -16,6 +16,9 @@
 //  Command8     panLeftButton          <
 //  Command9     panRightButton         >
 //  Command11    copyAddressButton      Copie URL
+//  fitViewButton   fitViewButton       Vue entière
+//  homeViewButton  homeViewButton      Vue initiale
+//  zoomLabel    zoomLabel              ×1 (the zoom, or the percentage of a fitted view)
 //  Label34      valueBox               (value under the pointer)
 //  Label36      mapNote                (Chargement… / Pas d'image!)
 //  Picture5     legendStrip            (legend copied from the map)
@@ -99,6 +102,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -153,6 +157,7 @@ Q_SIGNALS:
     void startupFinished();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -175,6 +180,7 @@ private:
     ForecastPanel createPanel(const char *frameName, const QString &title, int tag, QRect rect,
                               const std::array<const char *, 10> &names);
     void applyFonts();
+    void applyToolTips();
 
     // form1.cpp: wiring
     void connectChoices();
@@ -191,6 +197,7 @@ private:
     void showStartupHelp();
     void finishStartup();
     void saveSettings();
+    void restoreWindowGeometry();
     Form2 *helpWindow();
 
     // mapdisplay.cpp
@@ -216,8 +223,23 @@ private:
     void chooseMonth(const QString &text);
     void chooseDay(const QString &text);
     void readValueAt(float x, float y);             // valuebox.cpp
-    void choosePlace(Qt::MouseButton button, float x, float y);  // place.cpp
+    void placeValueBox(QPointF pointer);
+    void pressOnMap(Qt::MouseButton button, QPointF pixel);  // mapmouse.cpp
+    void moveOnMap(Qt::MouseButtons buttons, float x, float y);
+    void releaseOnMap(Qt::MouseButton button, float x, float y);
+    void turnWheel(int angleDelta, QPointF pixel);
+    void choosePlace(float x, float y);             // place.cpp
     void showPlace();
+    // A view change that follows the hand (drag, wheel, resize): drawn at once, no log line.
+    template <class Change>
+    void changeViewLive(Change change)
+    {
+        m_liveView = true;
+        change();
+        m_liveView = false;
+    }
+    void showView();                                // mapdisplay.cpp
+    void redrawMap();
     void computeForecast();                         // panels.cpp
     void fillPanels(int step);
     void fillPanel(const ForecastPanel &panel, bool series, int step);
@@ -228,6 +250,9 @@ private:
     void setMaxStepText(const QString &text);
     bool refusedWhileBusy();
     void copyAddress();                             // form1.cpp
+    void watchKeys();                               // keys.cpp
+    bool viewerKey(const QKeyEvent &key);
+    void stepBy(int delta);
 
     Form1Config m_config;
     ViewerModel m_model;
@@ -238,6 +263,12 @@ private:
     QString m_shownName;  // cache name of the map in mapHolder; empty after a failed load
     int m_refreshCount = 0;  // display attempts so far: one overtaken by a newer one stops
     int m_panelRequest = 0;
+    // The mouse over the map, in its pixels.
+    QPointF m_pressedAt, m_dragAt;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    int m_wheelAngle = 0;
+    bool m_liveView = false;
     QPointer<MapBatch> m_downloadAll;
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
 
@@ -247,7 +278,8 @@ private:
     PictureBox *mapPicture, *navigationPad, *legendStrip, *mapHolder, *workPicture;
     QPushButton *zoomInButton, *zoomOutButton, *panUpButton, *panDownButton, *panLeftButton,
         *panRightButton, *copyAddressButton;
-    QLabel *valueBox, *mapNote;
+    QPushButton *fitViewButton, *homeViewButton;
+    QLabel *valueBox, *mapNote, *zoomLabel;
 
     QGroupBox *currentRunFrame, *runDateFrame, *statusFrame;
     QLabel *kindCaption, *stepDateLabel, *stepHoursLabel, *maxStepCaption, *statusLabel;

@@ -6,6 +6,7 @@
 #include "viewer/picturebox.h"
 #include "viewer/windowicon.h"
 
+#include "shell/messages.h"
 #include "shell/twips.h"
 
 #include <QButtonGroup>
@@ -187,6 +188,14 @@ void Form1::createMapControls()
 
     copyAddressButton = control<QPushButton>(mapPicture, "Command11", tw(120, 5580, 1155, 285),
                                              QStringLiteral("Copie URL"), 37, A::FollowBottom);
+    fitViewButton = control<QPushButton>(mapPicture, "fitViewButton", QRect(90, 372, 74, 19),
+                                         QStringLiteral("Vue entière"), int(Msg::FitView), A::FollowBottom);
+    homeViewButton = control<QPushButton>(mapPicture, "homeViewButton", QRect(168, 372, 74, 19),
+                                          QStringLiteral("Vue initiale"), int(Msg::HomeView), A::FollowBottom);
+    zoomLabel = control<QLabel>(mapPicture, "zoomLabel", QRect(246, 373, 48, 17), QStringLiteral("×1"), 0, A::FollowBottom);
+    setBackground(zoomLabel, Qt::black);
+    setTextColour(zoomLabel, Qt::white);
+    zoomLabel->setAlignment(Qt::AlignCenter);
     navigationPad = container<PictureBox>(mapPicture, "Picture2", tw(6600, 4635, 1425, 1260), {}, 0,
                                           A::FollowRight | A::FollowBottom);
     navigationPad->setBackColor(QColor(128, 128, 128));
@@ -369,4 +378,22 @@ Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &ti
         panel.values[i]->setAlignment(Qt::AlignCenter);
     }
     return panel;
+}
+
+// Every control with a key says which; texts from the message table, so after the
+// language file is read.
+void Form1::applyToolTips()
+{
+    const std::pair<QWidget *, Msg> tips[] = {
+        {zoomInButton, Msg::ZoomInTip},       {zoomOutButton, Msg::ZoomOutTip},
+        {panUpButton, Msg::PanUpTip},         {panDownButton, Msg::PanDownTip},
+        {panLeftButton, Msg::PanLeftTip},     {panRightButton, Msg::PanRightTip},
+        {copyAddressButton, Msg::CopyAddressTip}, {fitViewButton, Msg::FitViewTip},
+        {homeViewButton, Msg::HomeViewTip},   {helpButton, Msg::HelpTip},
+        {animateStepsBox, Msg::AnimateTip},   {animateDaysBox, Msg::AnimateTip},
+        {stepScrollBar, Msg::StepKeysTip},    {archiveDayScrollBar, Msg::StepKeysTip},
+        {stopButton, Msg::StopTip},
+    };
+    for (const auto &[widget, message] : tips)
+        widget->setToolTip(msg(message));
 }

@@ -40,7 +40,7 @@ void Form1::Form_Load()
         TranslateForm(this);
     if (usesDemoServer())
         creditLabel->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
-    stopButton->setToolTip(msg(Msg::StopTip));
+    applyToolTips();
 
     m_service->servers().SwitchArchiveServer();
     m_service->servers().SwitchNormalServer();
@@ -52,6 +52,7 @@ void Form1::Form_Load()
     loadSettings();
 
     log.AddLog(QStringLiteral("affiche feuille principale"));
+    restoreWindowGeometry();
     show();
 
     log.AddLog(QStringLiteral("test affiche feuille help"));
@@ -172,8 +173,20 @@ void Form1::closeEvent(QCloseEvent *event)
         QCoreApplication::quit();
 }
 
+// Size, place and maximised state of the last session; a saved state that no longer fits
+// (another screen, garbage) leaves the window centred at its default size.
+void Form1::restoreWindowGeometry()
+{
+    const QByteArray saved = QByteArray::fromBase64(SavedSettings::readText(QStringLiteral("geometry")).toLatin1());
+    if (saved.isEmpty() || !restoreGeometry(saved)) {
+        resize(minimumSize());
+        centreOnScreen();
+    }
+}
+
 void Form1::saveSettings()
 {
+    SavedSettings::writeText(QStringLiteral("geometry"), QString::fromLatin1(saveGeometry().toBase64()));
     SavedSettings::writeText(QStringLiteral("dx"), decimalText(m_model.placeX()));
     SavedSettings::writeText(QStringLiteral("dy"), decimalText(m_model.placeY()));
     SavedSettings::writeText(QStringLiteral("num"), decimalText(parseLenient(maxStepEdit->text())));

@@ -204,6 +204,8 @@ void Form1::showSelectedMap(const MapSelection &selection)
 {
     m_model.setLoading(false);
     const QImage map = mapHolder->picture();
+    if (!map.isNull())
+        m_model.setMapSize(map.size());
     // The value box read the picture as it was: a redrawn map makes its text stale.
     valueBox->hide();
     // Without a map, nothing of the last one may stay under the notice. Held back at
@@ -219,6 +221,27 @@ void Form1::showSelectedMap(const MapSelection &selection)
     // The archive maps shown last are the last the cache limit removes.
     if (selection.archive && !map.isNull())
         m_service->noteArchiveShown(selectionCacheName(selection));
+}
+
+void Form1::showView()
+{
+    zoomLabel->setText(m_model.zoomText());
+    if (m_liveView)
+        redrawMap();
+    else
+        RefreshPicture();
+}
+
+// The map on display drawn again at the present view; nothing while another is on its way.
+void Form1::redrawMap()
+{
+    const MapSelection selection = m_model.selection();
+    if (m_model.loading() || m_shownName.isEmpty() || selectionCacheName(selection) != m_shownName)
+        return;
+    valueBox->hide();
+    paintMap(mapHolder->picture());
+    if (!selection.archive)
+        drawPlaceMarker();
 }
 
 // Black first: a pan would otherwise leave pieces of the last picture that the readout

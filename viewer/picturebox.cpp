@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
@@ -126,6 +127,24 @@ void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ensureCanvas();
+    Q_EMIT resized(size());
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    Q_EMIT mousePressed(event->button(), event->position());
+}
+
+void PictureBox::wheelEvent(QWheelEvent *event)
+{
+    Q_EMIT wheelTurned(event->angleDelta().y(), event->position());
+    event->accept();
+}
+
+void PictureBox::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    Q_EMIT pointerLeft();
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)

@@ -56,12 +56,20 @@ Q_SIGNALS:
     // Positions in twips of the box (pixels x 15).
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, float x, float y);
     void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
+    // In pixels of the box.
+    void mousePressed(Qt::MouseButton button, QPointF pixel);
+    void wheelTurned(int angleDelta, QPointF pixel);  // eighths of a degree, positive away from the user
+    void pointerLeft();
+    void resized(QSize size);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     // A hidden widget gets no resize event until shown: size the canvas on every use.

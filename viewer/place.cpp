@@ -6,10 +6,8 @@
 #include <QLabel>
 #include <cmath>
 
-void Form1::choosePlace(Qt::MouseButton button, float x, float y)
+void Form1::choosePlace(float x, float y)
 {
-    if (button != Qt::LeftButton)
-        return;
     // The map point under the pointer, in unzoomed twips, whole units.
     const float zoom = m_model.zoom();
     const float placeX = std::floor((x - m_model.offsetX() * zoom) / zoom);

@@ -12,7 +12,7 @@
 namespace {
 
 // Box corner relative to the pointer, and the sample grid: 5 x 5 pixels around it.
-constexpr float BoxShift = 300.0f;
+constexpr int BoxShift = 20;  // pixels
 constexpr std::array<float, 5> GridOffsets = {-30.0f, -15.0f, 0.0f, 15.0f, 30.0f};
 
 } // namespace
@@ -34,8 +34,23 @@ void Form1::readValueAt(float x, float y)
     const MapSelection shown = m_model.selection();
     const ReadoutRule rule = readoutRule(shown.archive, shown.level == ArchiveLevel::P850, shown.kindNumber);
     valueBox->setText(readoutText(rule, colours));
-    // The layout widens the box to fit a long value and its unit rather than clipping it.
-    m_mapLayout->moveTo(valueBox, QPoint(int(std::floor((x + BoxShift) / PictureBox::TwipsPerPixel)),
-                                         int(std::floor((y + BoxShift) / PictureBox::TwipsPerPixel))));
+    placeValueBox(QPointF(x, y) / PictureBox::TwipsPerPixel);
     valueBox->show();
+}
+
+// Below and right of the pointer; on the other side of it near the right or bottom edge,
+// so that the box is never cut off. The layout widens it to fit a long value and its unit.
+void Form1::placeValueBox(QPointF pointer)
+{
+    const QPoint at(int(std::floor(pointer.x())), int(std::floor(pointer.y())));
+    m_mapLayout->moveTo(valueBox, at + QPoint(BoxShift, BoxShift));
+    const QSize box = m_mapLayout->placeOf(valueBox).size();
+    const QSize area = mapPicture->size();
+    QPoint corner = at + QPoint(BoxShift, BoxShift);
+    if (corner.x() + box.width() > area.width())
+        corner.setX(at.x() - BoxShift - box.width());
+    if (corner.y() + box.height() > area.height())
+        corner.setY(at.y() - BoxShift - box.height());
+    m_mapLayout->moveTo(valueBox, QPoint(qBound(0, corner.x(), qMax(0, area.width() - box.width())),
+                                         qBound(0, corner.y(), qMax(0, area.height() - box.height()))));
 }

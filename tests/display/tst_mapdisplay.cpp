@@ -292,8 +292,9 @@ private Q_SLOTS:
         QVERIFY2((d1 - d2).manhattanLength() > 6, "the two frames must tell the place apart");
 
         form->findChild<QRadioButton *>(option)->setChecked(true);
+        // Zoomed about the place itself, so that it stays in view.
         if (zoom > 1)
-            form->model().zoomIn();
+            FormHarness::wheel(*form, (domain2 ? d2 : d1) + QPointF(mapOrigin(*form)));
         QRect red;
         for (const QPoint &p : differences(*form, cached(form->shownMapName())))
             if (rgb(FormHarness::ctl<PictureBox>(*form, "Picture1")->canvas().pixel(p)) == Red)

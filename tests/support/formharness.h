@@ -14,6 +14,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QSettings>
 #include <QStandardPaths>
@@ -109,6 +110,15 @@ public:
         const QPointF at(x / 15.0, y / 15.0);
         QMouseEvent move(QEvent::MouseMove, at, map->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(map, &move);
+    }
+
+    // One wheel notch (or more: 120 each) over a pixel of the map, away from the user to zoom in.
+    static void wheel(const Form1 &form, QPointF pixel, int angle = 120)
+    {
+        QWidget *map = ctl(form, "Picture1");
+        QWheelEvent turn(pixel, map->mapToGlobal(pixel), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(map, &turn);
     }
 
     // The place of the point forecast, in both map frames.
