@@ -2,6 +2,7 @@
 //   cartavent-pictogen OUTDIR [SHEET.png]
 // The optional sheet shows every pictogram enlarged on light and dark grounds.
 #include "mapserver/gifencoder.h"
+#include "shell/offscreen.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,6 +121,13 @@ const QRectF kBigCloud(3, 14, 42, 26);
 const QRectF kRainCloud(3, 6, 42, 24);
 const QRectF kSunnyRainCloud(8, 10, 38, 22);
 
+// Sunny intervals with showers, of rain or of snow.
+void drawSunnyShowerCloud(QPainter &p)
+{
+    drawSun(p, {13, 13}, 7);
+    drawCloud(p, kSunnyRainCloud, Cloud::Light);
+}
+
 const std::vector<QPointF> kLightDrops{{16, 34}, {26, 34}, {36, 34}};
 const std::vector<QPointF> kHeavyDrops{{12, 33}, {20, 35}, {28, 33}, {36, 35}, {44, 33}};
 const std::vector<QPointF> kLightFlakes{{16, 39}, {27, 42}, {38, 39}};
@@ -144,8 +152,7 @@ const std::vector<Pictogram> &pictograms()
          }},
         {6, [](QPainter &p) { drawOvercast(p, kBigCloud, Cloud::Grey); }},
         {7, [](QPainter &p) {
-             drawSun(p, {13, 13}, 7);
-             drawCloud(p, kSunnyRainCloud, Cloud::Light);
+             drawSunnyShowerCloud(p);
              drawDrops(p, kLightDrops, 8);
          }},
         {8, [](QPainter &p) {
@@ -153,8 +160,7 @@ const std::vector<Pictogram> &pictograms()
              drawDrops(p, kHeavyDrops, 11);
          }},
         {10, [](QPainter &p) {
-             drawSun(p, {13, 13}, 7);
-             drawCloud(p, kSunnyRainCloud, Cloud::Light);
+             drawSunnyShowerCloud(p);
              drawFlakes(p, kLightFlakes, 4);
          }},
         {11, [](QPainter &p) {
@@ -211,60 +217,72 @@ struct Counted {
 
 int channel(QRgb c, int ch) { return ch == 0 ? qRed(c) : ch == 1 ? qGreen(c) : qBlue(c); }
 
-// Median cut over the opaque colours, leaving one palette slot for the clear pixels.
-QVector<QRgb> medianCut(const QImage &image, int maxColours)
+using Box = std::vector<Counted>;
+
+Box opaqueColours(const QImage &image)
 {
     QHash<QRgb, int> histogram;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (qAlpha(image.pixel(x, y)) == 255)
                 ++histogram[image.pixel(x, y)];
-
-    std::vector<std::vector<Counted>> boxes(1);
+    Box colours;
     for (auto it = histogram.cbegin(); it != histogram.cend(); ++it)
-        boxes[0].push_back({it.key(), it.value()});
+        colours.push_back({it.key(), it.value()});
+    return colours;
+}
 
-    auto spread = [](const std::vector<Counted> &box, int &widest) {
-        int best = -1;
-        for (int ch = 0; ch < 3; ++ch) {
-            int lo = 255, hi = 0;
-            for (const Counted &c : box)
-                lo = std::min(lo, channel(c.colour, ch)), hi = std::max(hi, channel(c.colour, ch));
-            if (hi - lo > best)
-                best = hi - lo, widest = ch;
-        }
-        return best;
-    };
-
-    while (int(boxes.size()) < maxColours) {
-        int pick = -1, pickChannel = 0, pickSpread = 0;
-        for (int i = 0; i < int(boxes.size()); ++i) {
-            int ch = 0;
-            const int s = boxes[i].size() > 1 ? spread(boxes[i], ch) : 0;
-            if (s > pickSpread)
-                pick = i, pickChannel = ch, pickSpread = s;
-        }
-        if (pick < 0)
-            break;
-        std::vector<Counted> &box = boxes[pick];
-        std::sort(box.begin(), box.end(), [pickChannel](const Counted &a, const Counted &b) {
-            return channel(a.colour, pickChannel) < channel(b.colour, pickChannel);
-        });
-        long total = 0;
+// The range of the channel along which the box is longest.
+int spread(const Box &box, int &widest)
+{
+    int best = -1;
+    for (int ch = 0; ch < 3; ++ch) {
+        int lo = 255, hi = 0;
         for (const Counted &c : box)
-            total += c.count;
-        long running = 0;
-        size_t cut = 1;
-        for (; cut < box.size() - 1; ++cut) {
-            running += box[cut - 1].count;
-            if (running * 2 >= total)
-                break;
-        }
-        std::vector<Counted> upper(box.begin() + long(cut), box.end());
-        box.resize(cut);
-        boxes.push_back(std::move(upper));
+            lo = std::min(lo, channel(c.colour, ch)), hi = std::max(hi, channel(c.colour, ch));
+        if (hi - lo > best)
+            best = hi - lo, widest = ch;
     }
+    return best;
+}
 
+// The first of the longest boxes, or -1 when every box is a single colour.
+int boxToSplit(const std::vector<Box> &boxes, int &pickChannel)
+{
+    int pick = -1, pickSpread = 0;
+    for (int i = 0; i < int(boxes.size()); ++i) {
+        int ch = 0;
+        const int s = boxes[i].size() > 1 ? spread(boxes[i], ch) : 0;
+        if (s > pickSpread)
+            pick = i, pickChannel = ch, pickSpread = s;
+    }
+    return pick;
+}
+
+// Cuts at the median pixel rather than the median colour: common colours keep more precision.
+void splitBox(std::vector<Box> &boxes, int pick, int pickChannel)
+{
+    Box &box = boxes[pick];
+    std::sort(box.begin(), box.end(), [pickChannel](const Counted &a, const Counted &b) {
+        return channel(a.colour, pickChannel) < channel(b.colour, pickChannel);
+    });
+    long total = 0;
+    for (const Counted &c : box)
+        total += c.count;
+    long running = 0;
+    size_t cut = 1;
+    for (; cut < box.size() - 1; ++cut) {
+        running += box[cut - 1].count;
+        if (running * 2 >= total)
+            break;
+    }
+    Box upper(box.begin() + long(cut), box.end());
+    box.resize(cut);
+    boxes.push_back(std::move(upper));
+}
+
+QVector<QRgb> boxAverages(const std::vector<Box> &boxes)
+{
     QVector<QRgb> palette;
     for (const auto &box : boxes) {
         double r = 0, g = 0, b = 0, n = 0;
@@ -274,6 +292,20 @@ QVector<QRgb> medianCut(const QImage &image, int maxColours)
             palette << qRgb(qRound(r / n), qRound(g / n), qRound(b / n));
     }
     return palette;
+}
+
+// Median cut over the opaque colours, leaving one palette slot for the clear pixels.
+QVector<QRgb> medianCut(const QImage &image, int maxColours)
+{
+    std::vector<Box> boxes(1, opaqueColours(image));
+    while (int(boxes.size()) < maxColours) {
+        int pickChannel = 0;
+        const int pick = boxToSplit(boxes, pickChannel);
+        if (pick < 0)
+            break;
+        splitBox(boxes, pick, pickChannel);
+    }
+    return boxAverages(boxes);
 }
 
 QImage reduceColours(const QImage &flat, int maxColours)
@@ -339,9 +371,7 @@ QImage contactSheet(const QStringList &files)
 
 int main(int argc, char **argv)
 {
-    // A generator needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    runOffscreenUnlessPlatformSet();
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2 || args.size() > 3) {

@@ -20,74 +20,116 @@ int bitsFor(int colours)
     return bits;
 }
 
+struct IndexedImage {
+    int width = 0, height = 0;
+    std::vector<GifColorType> palette;
+    std::vector<GifByteType> pixels;
+    int transparentIndex = -1;
+};
+
+// Exact palette: every distinct colour gets its own index, in the order they first appear.
+class ExactPalette {
+public:
+    explicit ExactPalette(std::vector<GifColorType> &palette) : m_palette(palette) {}
+
+    // -1 once a 257th colour turns up.
+    int indexOf(QRgb c)
+    {
+        // Maps are mostly runs of one colour: the previous pixel's index saves most look-ups.
+        if (c == m_previous && m_previousIndex >= 0)
+            return m_previousIndex;
+        auto it = m_index.constFind(c);
+        if (it == m_index.constEnd()) {
+            if (m_palette.size() >= 256)
+                return -1;
+            it = m_index.insert(c, int(m_palette.size()));
+            m_palette.push_back({GifByteType(qRed(c)), GifByteType(qGreen(c)), GifByteType(qBlue(c))});
+        }
+        m_previous = c;
+        m_previousIndex = it.value();
+        return m_previousIndex;
+    }
+
+private:
+    std::vector<GifColorType> &m_palette;
+    QHash<QRgb, int> m_index;
+    QRgb m_previous = 0;
+    int m_previousIndex = -1;
+};
+
+// False when the image has more than 256 colours.
+bool indexExactly(const QImage &image, bool transparent, IndexedImage &out)
+{
+    const size_t w = size_t(image.width());
+    out.width = image.width();
+    out.height = image.height();
+    out.pixels.resize(w * size_t(out.height));
+    ExactPalette palette(out.palette);
+    for (int y = 0; y < out.height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < out.width; ++x) {
+            const bool clear = transparent && qAlpha(line[x]) == 0;
+            const int i = palette.indexOf(clear ? 0 : (line[x] | 0xff000000u));
+            if (i < 0)
+                return false;
+            if (clear)
+                out.transparentIndex = i;
+            out.pixels[size_t(y) * w + size_t(x)] = GifByteType(i);
+        }
+    }
+    return true;
+}
+
+bool putTransparency(GifFileType *gif, int transparentIndex)
+{
+    GraphicsControlBlock gcb{};
+    gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+    gcb.DelayTime = 0;
+    gcb.TransparentColor = transparentIndex;
+    GifByteType ext[4];
+    const size_t len = EGifGCBToExtension(&gcb, ext);
+    return EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(len), ext) == GIF_OK;
+}
+
+bool putImage(GifFileType *gif, IndexedImage &image, int bits, ColorMapObject *map)
+{
+    const int w = image.width;
+    bool ok = map && EGifPutScreenDesc(gif, w, image.height, bits, 0, map) == GIF_OK;
+    if (ok && image.transparentIndex >= 0)
+        ok = putTransparency(gif, image.transparentIndex);
+    if (ok)
+        ok = EGifPutImageDesc(gif, 0, 0, w, image.height, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < image.height; ++y)
+        ok = EGifPutLine(gif, image.pixels.data() + size_t(y) * size_t(w), w) == GIF_OK;
+    return ok;
+}
+
+QByteArray writeGif(IndexedImage &image)
+{
+    const int bits = bitsFor(int(image.palette.size()));
+    image.palette.resize(size_t(1) << bits, GifColorType{0, 0, 0});
+    QByteArray out;
+    int error = 0;
+    GifFileType *gif = EGifOpen(&out, writeToBuffer, &error);
+    if (!gif)
+        return {};
+    ColorMapObject *map = GifMakeMapObject(int(image.palette.size()), image.palette.data());
+    const bool ok = putImage(gif, image, bits, map);
+    if (map)
+        GifFreeMapObject(map);
+    if (EGifCloseFile(gif, &error) != GIF_OK || !ok)
+        return {};
+    return out;
+}
+
 } // namespace
 
 QByteArray encodeGif(const QImage &source, bool transparent)
 {
     if (source.isNull())
         return {};
-    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    const int w = image.width();
-    const int h = image.height();
-
-    // Exact palette: every distinct colour gets its own index.
-    QHash<QRgb, int> index;
-    std::vector<GifColorType> palette;
-    std::vector<GifByteType> pixels(size_t(w) * size_t(h));
-    int transparentIndex = -1;
-    // Maps are mostly runs of one colour: the previous pixel's index saves most look-ups.
-    QRgb previous = 0;
-    int previousIndex = -1;
-    for (int y = 0; y < h; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            QRgb c = line[x];
-            const bool clear = transparent && qAlpha(c) == 0;
-            c = clear ? 0 : (c | 0xff000000u);
-            if (c == previous && previousIndex >= 0) {
-                pixels[size_t(y) * size_t(w) + size_t(x)] = GifByteType(previousIndex);
-                continue;
-            }
-            auto it = index.constFind(c);
-            if (it == index.constEnd()) {
-                if (palette.size() >= 256)
-                    return {};
-                it = index.insert(c, int(palette.size()));
-                palette.push_back({GifByteType(qRed(c)), GifByteType(qGreen(c)), GifByteType(qBlue(c))});
-                if (clear)
-                    transparentIndex = it.value();
-            }
-            previous = c;
-            previousIndex = it.value();
-            pixels[size_t(y) * size_t(w) + size_t(x)] = GifByteType(previousIndex);
-        }
-    }
-    const int bits = bitsFor(int(palette.size()));
-    palette.resize(size_t(1) << bits, GifColorType{0, 0, 0});
-
-    QByteArray out;
-    int error = 0;
-    GifFileType *gif = EGifOpen(&out, writeToBuffer, &error);
-    if (!gif)
+    IndexedImage indexed;
+    if (!indexExactly(source.convertToFormat(QImage::Format_ARGB32), transparent, indexed))
         return {};
-    ColorMapObject *map = GifMakeMapObject(int(palette.size()), palette.data());
-    bool ok = map && EGifPutScreenDesc(gif, w, h, bits, 0, map) == GIF_OK;
-    if (ok && transparentIndex >= 0) {
-        GraphicsControlBlock gcb{};
-        gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
-        gcb.DelayTime = 0;
-        gcb.TransparentColor = transparentIndex;
-        GifByteType ext[4];
-        const size_t len = EGifGCBToExtension(&gcb, ext);
-        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(len), ext) == GIF_OK;
-    }
-    if (ok)
-        ok = EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
-    for (int y = 0; ok && y < h; ++y)
-        ok = EGifPutLine(gif, pixels.data() + size_t(y) * size_t(w), w) == GIF_OK;
-    if (map)
-        GifFreeMapObject(map);
-    if (EGifCloseFile(gif, &error) != GIF_OK || !ok)
-        return {};
-    return out;
+    return writeGif(indexed);
 }
