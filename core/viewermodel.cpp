@@ -1,5 +1,4 @@
 #include "core/viewermodel.h"
-#include "core/displaytext.h"
 
 #include "core/kinds.h"
 
@@ -52,30 +51,29 @@ void ViewerModel::setArchiveLevel(ArchiveLevel level)
         Q_EMIT selectionChanged();
 }
 
-void ViewerModel::setArchiveYear(int year) { setArchiveDate(year, m_month, m_day, m_dayOfYear); }
-void ViewerModel::setArchiveMonth(int month) { setArchiveDate(m_year, month, m_day, m_dayOfYear); }
-void ViewerModel::setArchiveDay(int day) { setArchiveDate(m_year, m_month, day, m_dayOfYear); }
+bool ViewerModel::setArchiveDate(int year, int month, int day)
+{
+    const QDate date(year, month, day);
+    if (!date.isValid()) {
+        Q_EMIT archiveDateRefused(year, month, day);
+        return false;
+    }
+    if (replace(m_date, date)) {
+        Q_EMIT archiveDateChanged();
+        Q_EMIT selectionChanged();
+    }
+    return true;
+}
+
+void ViewerModel::setArchiveYear(int year) { setArchiveDate(year, archiveMonth(), archiveDay()); }
+void ViewerModel::setArchiveMonth(int month) { setArchiveDate(archiveYear(), month, archiveDay()); }
+void ViewerModel::setArchiveDay(int day) { setArchiveDate(archiveYear(), archiveMonth(), day); }
 
 void ViewerModel::setArchiveDayOfYear(int day)
 {
-    day = qBound(1, day, DaysInArchiveYear);
-    const QDate date = rollDate(m_year, 1, day);
-    if (date.isValid())
-        setArchiveDate(m_year, date.month(), date.day(), day);
-    else
-        setArchiveDate(m_year, m_month, m_day, day);
-}
-
-void ViewerModel::setArchiveDate(int year, int month, int day, int dayOfYear)
-{
-    if (year == m_year && month == m_month && day == m_day && dayOfYear == m_dayOfYear)
-        return;
-    m_year = year;
-    m_month = month;
-    m_day = day;
-    m_dayOfYear = dayOfYear;
-    Q_EMIT archiveDateChanged();
-    Q_EMIT selectionChanged();
+    const QDate first(archiveYear(), 1, 1);
+    const QDate date = first.addDays(qBound(1, day, first.daysInYear()) - 1);
+    setArchiveDate(date.year(), date.month(), date.day());
 }
 
 MapSelection ViewerModel::selection() const
@@ -85,9 +83,9 @@ MapSelection ViewerModel::selection() const
     s.kindNumber = m_kind;
     s.step = m_step;
     s.level = m_level;
-    s.year = m_year;
-    s.month = m_month;
-    s.day = m_day;
+    s.year = archiveYear();
+    s.month = archiveMonth();
+    s.day = archiveDay();
     return s;
 }
 
@@ -211,14 +209,14 @@ void ViewerModel::animationTick()
         setStep(m_step < m_maxStep ? m_step + 1 : 0);
         return;
     }
-    if (m_dayOfYear < DaysInArchiveYear) {
-        setArchiveDayOfYear(m_dayOfYear + 1);
+    if (m_date.dayOfYear() < m_date.daysInYear()) {
+        const QDate next = m_date.addDays(1);
+        setArchiveDate(next.year(), next.month(), next.day());
         return;
     }
     // On to the next later year, never the newest one.
-    if (m_year >= FirstArchiveYear && m_year < LastArchiveYear - 1)
-        setArchiveYear(m_year + 1);
-    setArchiveDayOfYear(1);
+    const int year = archiveYear();
+    setArchiveDate(year >= FirstArchiveYear && year < LastArchiveYear - 1 ? year + 1 : year, 1, 1);
 }
 
 void ViewerModel::setLoading(bool loading)

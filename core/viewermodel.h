@@ -4,6 +4,7 @@
 // change and redraws when it says something changed.
 #include "core/mapselection.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointF>
 #include <QSize>
@@ -23,7 +24,6 @@ public:
     static constexpr int DefaultMaxStep = 30;
     static constexpr int FirstArchiveYear = 1956;
     static constexpr int LastArchiveYear = 2005;
-    static constexpr int DaysInArchiveYear = 365;
 
     explicit ViewerModel(QObject *parent = nullptr);
 
@@ -39,15 +39,18 @@ public:
     void setMaxStep(int step);              // the step follows a maximum set below it
     ArchiveLevel archiveLevel() const { return m_level; }
     void setArchiveLevel(ArchiveLevel level);
-    // The archive date as the lists read it: not validated, 31 February stays.
-    int archiveYear() const { return m_year; }
-    int archiveMonth() const { return m_month; }
-    int archiveDay() const { return m_day; }
+    // The archive date is always a day that exists: an impossible one (31 February, day 0)
+    // is refused with archiveDateRefused() and the date stays.
+    QDate archiveDate() const { return m_date; }
+    int archiveYear() const { return m_date.year(); }
+    int archiveMonth() const { return m_date.month(); }
+    int archiveDay() const { return m_date.day(); }
+    bool setArchiveDate(int year, int month, int day);
     void setArchiveYear(int year);
     void setArchiveMonth(int month);
     void setArchiveDay(int day);
-    // Day of the archive year (1 is 1 January); sets the month and day of a date that exists.
-    int archiveDayOfYear() const { return m_dayOfYear; }
+    // Day of the archive year, 1 is 1 January; kept within the year.
+    int archiveDayOfYear() const { return m_date.dayOfYear(); }
     void setArchiveDayOfYear(int day);
     MapSelection selection() const;
 
@@ -103,6 +106,7 @@ Q_SIGNALS:
     void stepChanged(int step);
     void maxStepChanged(int step);
     void archiveDateChanged();
+    void archiveDateRefused(int year, int month, int day);
     void viewChanged();       // zoom or offsets
     void placeChanged();
     void animatingChanged(bool on);
@@ -121,7 +125,6 @@ private:
         member = value;
         return true;
     }
-    void setArchiveDate(int year, int month, int day, int dayOfYear);
     void setView(float zoom, float offsetX, float offsetY);
     float boundOffset(float offset, float zoom, int viewPixels, int mapPixels) const;
 
@@ -130,10 +133,7 @@ private:
     int m_step = 0;
     int m_maxStep = DefaultMaxStep;
     ArchiveLevel m_level = ArchiveLevel::P500;
-    int m_year = LastArchiveYear - 1;  // the newest year is never complete
-    int m_month = 1;
-    int m_day = 1;
-    int m_dayOfYear = 1;
+    QDate m_date{LastArchiveYear - 1, 1, 1};  // the newest year is never complete
     float m_zoom = MinZoom;
     float m_offsetX = HomeOffsetX;
     float m_offsetY = HomeOffsetY;

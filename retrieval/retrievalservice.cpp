@@ -227,12 +227,14 @@ void RetrievalService::updateActivity()
     }
 }
 
-void RetrievalService::deletePngFiles()
+int RetrievalService::deletePngFiles()
 {
     QDir dir(m_cacheDir);
     const QStringList names = dir.entryList({QStringLiteral("*.png")}, QDir::Files | QDir::CaseSensitive);
+    int removed = 0;
     for (const QString &name : names)
-        dir.remove(name);
+        removed += dir.remove(name) ? 1 : 0;
+    return removed;
 }
 
 void RetrievalService::removeStrayTemporaryFiles()

@@ -68,7 +68,7 @@ public:
     // Ends every job and transfer; the maps in the cache stay as they were.
     void cancelAll();
 
-    void deletePngFiles();             // every "*.png" of the cache folder
+    int deletePngFiles();              // every "*.png" of the cache folder; how many went
     void removeStrayTemporaryFiles();  // leftovers of a transfer cut short by a crash
 
     // The status line after maps failed: how many, and why the last one did.

@@ -64,6 +64,11 @@ enum class Msg : int {
     HelpTip = 97,
     AnimateTip = 98,
     StepKeysTip = 99,
+    ImpossibleDate = 102,  // %1: the date as typed, dd/mm/yyyy
+    RunDeleteQuestion = 103,
+    RunDeleted = 104,      // %1: how many maps
+    AddressCopied = 105,   // followed by the address
+    ChooseAPlace = 106,    // in the forecast panels until a place is chosen
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }

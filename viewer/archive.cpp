@@ -24,26 +24,36 @@ void Form1::chooseYear(const QString &text) { m_model.setArchiveYear(dateListNum
 void Form1::chooseMonth(const QString &text) { m_model.setArchiveMonth(dateListNumber(text)); }
 void Form1::chooseDay(const QString &text) { m_model.setArchiveDay(dateListNumber(text)); }
 
+// The lists, the bar and the "Date :" label all show the model's day.
 void Form1::showArchiveDate()
 {
-    const int year = m_model.archiveYear();
+    const QDate date = m_model.archiveDate();
     if (yearCombo->count() > 0)
-        yearCombo->setCurrentText(QString::number(year));
-    dayCombo->setEditText(QString::number(m_model.archiveDay()));
-    if (monthCombo->currentText() != QString::number(m_model.archiveMonth()))
-        monthCombo->setEditText(QString::number(m_model.archiveMonth()));
-    archiveDayScrollBar->setValue(m_model.archiveDayOfYear());
-    const QDate date = rollDate(year, 1, m_model.archiveDayOfYear());
-    if (date.isValid())
-        archiveDateLabel->setText(longDate(date));
+        yearCombo->setCurrentText(QString::number(date.year()));
+    for (const auto &[combo, part] : {std::pair{monthCombo, date.month()}, std::pair{dayCombo, date.day()}}) {
+        if (combo->currentText() != QString::number(part))
+            combo->setEditText(QString::number(part));
+    }
+    archiveDayScrollBar->setMaximum(date.daysInYear());
+    archiveDayScrollBar->setValue(date.dayOfYear());
+    archiveDateLabel->setText(longDate(date));
+}
+
+// Nothing is fetched for a day that does not exist; the lists go back to the day shown.
+void Form1::refuseArchiveDate(int year, int month, int day)
+{
+    const QString date = QStringLiteral("%1/%2/%3").arg(day, 2, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0')).arg(year);
+    const QString text = msg(Msg::ImpossibleDate).arg(date);
+    archiveStatusLabel->setText(text);
+    showArchiveDate();
+    showMessage(text, false);
 }
 
 void Form1::previewArchiveDay(int position)
 {
     // While the thumb is dragged the value has not changed yet: read where the thumb is.
-    const QDate date = rollDate(m_model.archiveYear(), 1, position);
-    if (date.isValid())
-        archiveDateLabel->setText(longDate(date));
+    const QDate first(m_model.archiveYear(), 1, 1);
+    archiveDateLabel->setText(longDate(first.addDays(position - 1)));
 }
 
 // The status line says which day is fetched, then whether it could be had, and why not.

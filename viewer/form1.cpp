@@ -10,6 +10,7 @@
 #include "mapserver/demoserver.h"
 #include "retrieval/mapaddress.h"
 #include "retrieval/retrievalservice.h"
+#include "shell/messages.h"
 #include "shell/settings.h"
 
 #include <QCheckBox>
@@ -82,12 +83,17 @@ void Form1::connectChoices()
     connect(lowBandwidthBox, &QCheckBox::toggled, &m_model, &ViewerModel::setLowBandwidth);
     connect(valueBoxCheck, &QCheckBox::toggled, &m_model, &ViewerModel::setValueBox);
 
-    // A date part picked from a list or typed: the program's own setting of the lists
-    // (following the model) is neither.
+    // A date part picked from a list, or typed and ended (Enter, leaving the box): the
+    // program's own setting of the lists (following the model) is neither.
     connect(yearCombo, &QComboBox::textActivated, this, &Form1::chooseYear);
     for (const auto &[combo, choose] : {std::pair{monthCombo, &Form1::chooseMonth}, std::pair{dayCombo, &Form1::chooseDay}}) {
         connect(combo, &QComboBox::textActivated, this, choose);
-        connect(combo->lineEdit(), &QLineEdit::textEdited, this, choose);
+        QLineEdit *edit = combo->lineEdit();
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit, choose] {
+            if (edit->isModified())
+                (this->*choose)(edit->text());
+            edit->setModified(false);
+        });
     }
     connect(maxStepEdit, &QLineEdit::textChanged, this, &Form1::setMaxStepText);
     connect(stepScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setStep);
@@ -149,6 +155,7 @@ void Form1::connectModel()
     connect(&m_model, &ViewerModel::stepChanged, this, &Form1::showStep);
     connect(&m_model, &ViewerModel::maxStepChanged, stepScrollBar, &QScrollBar::setMaximum);
     connect(&m_model, &ViewerModel::archiveDateChanged, this, &Form1::showArchiveDate);
+    connect(&m_model, &ViewerModel::archiveDateRefused, this, &Form1::refuseArchiveDate);
     connect(&m_model, &ViewerModel::animatingChanged, this, [this](bool on) {
         for (QCheckBox *box : {animateStepsBox, animateDaysBox})
             box->setChecked(on);
@@ -226,4 +233,6 @@ void Form1::copyAddress()
     // Some desktops refuse the clipboard; the log keeps the address for the user.
     if (clipboard->text() != address)
         m_service->log().AddLog(QStringLiteral("Copie impossible : ") + address);
+    else
+        statusLabel->setText(msg(Msg::AddressCopied) + address);
 }

@@ -218,6 +218,7 @@ private:
     void previewStep(int position);
     void showArchiveDate();                         // archive.cpp
     void previewArchiveDay(int position);
+    void refuseArchiveDate(int year, int month, int day);
     MapBatch *fetchArchive(const MapSelection &selection);
     void chooseYear(const QString &text);
     void chooseMonth(const QString &text);

@@ -300,7 +300,7 @@ void Form1::createArchiveControls()
     archive500Option->setChecked(true);
     exclusiveGroup(this, {archive500Option, archive850Option});
 
-    archiveDayScrollBar = scrollBar(archiveFrame, "HScroll2", tw(3240, 375, 5715, 270), 1, ViewerModel::DaysInArchiveYear, 15);
+    archiveDayScrollBar = scrollBar(archiveFrame, "HScroll2", tw(3240, 375, 5715, 270), 1, 365, 15);
     archiveDayScrollBar->setValue(1);
     archiveDateCaption = control<QLabel>(archiveFrame, "Label29", QRect(216, 48, 44, 16), QStringLiteral("Date :"), 32);
     archiveDateLabel = control<QLabel>(archiveFrame, "Label32", QRect(262, 48, 335, 16));

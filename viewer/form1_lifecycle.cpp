@@ -82,7 +82,7 @@ void Form1::fillArchiveLists()
     dayCombo->clear();
     for (int day = 1; day <= 31; ++day)
         dayCombo->addItem(QString::number(day));
-    yearCombo->setCurrentText(QString::number(m_model.archiveYear()));
+    showArchiveDate();
 }
 
 void Form1::loadSettings()

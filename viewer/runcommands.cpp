@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <optional>
@@ -31,9 +32,19 @@ std::optional<int> boundedStep(double value)
 
 } // namespace
 
+// A question first: the run may have taken long to fetch. Not exec(): the window stays live.
 void Form1::deleteRun()
 {
-    m_service->deletePngFiles();
+    auto *ask = new QMessageBox(QMessageBox::Question, windowTitle(), msg(Msg::RunDeleteQuestion),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    ask->setObjectName(QStringLiteral("deleteRunQuestion"));
+    ask->setDefaultButton(QMessageBox::No);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::finished, this, [this](int answer) {
+        if (answer == QMessageBox::Yes)
+            statusLabel->setText(msg(Msg::RunDeleted).arg(m_service->deletePngFiles()));
+    });
+    ask->open();
 }
 
 // A second run job would race the first one for the same maps.
