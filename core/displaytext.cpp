@@ -3,6 +3,7 @@
 #include "shell/messages.h"
 
 #include <QLocale>
+#include <QTimeZone>
 #include <cstdlib>
 
 namespace {
@@ -12,9 +13,18 @@ constexpr int HoursPerSlot = 6;
 // Beyond this a part is no date anyone meant, and addMonths/addDays would overflow.
 constexpr int MaxDatePart = 1000000;
 
-int slotHour(const QDateTime &when)
+constexpr qint64 SecondsPerSlot = HoursPerSlot * SecondsPerHour;
+
+qint64 floorDiv(qint64 a, qint64 b)
 {
-    return when.time().hour() / HoursPerSlot * HoursPerSlot;
+    return a / b - (a % b < 0 ? 1 : 0);
+}
+
+// The start of the UTC slot that holds `when`, whatever zone it was given in.
+QDateTime slotStart(const QDateTime &when)
+{
+    const qint64 secs = when.toSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(floorDiv(secs, SecondsPerSlot) * SecondsPerSlot, QTimeZone::utc());
 }
 
 } // namespace
@@ -36,11 +46,26 @@ QDate rollDate(int year, int month, int day)
     return first.addMonths(month - 1).addDays(day - 1);
 }
 
+QDateTime runSlot(const QDateTime &now)
+{
+    return slotStart(now).addSecs(-SecondsPerSlot);
+}
+
+QDateTime validSlot(const QDateTime &now, int step)
+{
+    return runSlot(now).addSecs(qint64(stepHours(step + 1)) * SecondsPerHour);
+}
+
+QString slotText(const QDateTime &slot)
+{
+    const QDateTime utc = slot.toUTC();
+    return longDate(utc.date()) + QStringLiteral(" à ") + QString::number(utc.time().hour()) + msg(72)
+        + QStringLiteral(" UTC");
+}
+
 QString runCaption(const QDateTime &now)
 {
-    const QDateTime run = now.addSecs(-HoursPerSlot * SecondsPerHour);
-    return msg(76) + QLatin1Char(' ') + longDate(run.date()) + QLatin1Char(' ')
-        + QString::number(slotHour(run)) + msg(72);
+    return msg(76) + QLatin1Char(' ') + slotText(runSlot(now));
 }
 
 QString archiveCaption(const QDate &date)
@@ -61,9 +86,7 @@ QString stepHoursText(int step)
 
 QString stepDateText(const QDateTime &now, int step)
 {
-    const QDateTime valid = now.addSecs(qint64(stepHours(step)) * SecondsPerHour);
-    return longDate(valid.date()) + QStringLiteral("  à ") + QString::number(slotHour(valid))
-        + QLatin1Char('h');
+    return slotText(validSlot(now, step));
 }
 
 QString stepFrameTitle(int step)

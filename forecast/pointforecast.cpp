@@ -23,11 +23,11 @@ PanelTable makeSeries()
     PanelTable t;
     t.singlePrecisionSum = true;
     t.quantities = {
-        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, fixed("°C"), message(Msg::Unavailable)},
-        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, fixed("%"), fixed("NC")},
-        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, fixed("°C"), message(Msg::Unavailable)},
-        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, message(Msg::WindUnit), message(Msg::Unavailable)},
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, formatOneDecimal, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, fixed("\u00A0%"), fixed("NC")},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, formatOneDecimal, message(Msg::WindUnit), message(Msg::Unavailable)},
     };
     return t;
 }
@@ -37,12 +37,12 @@ PanelTable makeCurrent()
     PanelTable t;
     t.fixedStep = 0;
     t.quantities = {
-        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, fixed("°C"), message(Msg::Unavailable)},
-        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, fixed("%"), message(Msg::Unavailable)},
-        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, fixed("°C"), message(Msg::Unavailable)},
-        {PanelRole::Storm, "orag", 5, GetOrag, true, 1, false, {}, {}},
-        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, message(Msg::WindUnit), message(Msg::Unavailable)},
+        {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, formatOneDecimal, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, fixed("\u00A0%"), message(Msg::Unavailable)},
+        {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
+        {PanelRole::Storm, "orag", 5, GetOrag, true, 1, false, nullptr, {}, {}},
+        {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, formatOneDecimal, message(Msg::WindUnit), message(Msg::Unavailable)},
     };
     return t;
 }
@@ -198,7 +198,7 @@ PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, boo
             r.count = grid.count;
         }
         if (q.shown)
-            r.text = r.mean ? formatOneDecimal(*r.mean) + q.unit.text() : q.unavailable.text();
+            r.text = r.mean ? q.format(*r.mean) + q.unit.text() : q.unavailable.text();
         result.quantities << r;
     }
     OK = false;

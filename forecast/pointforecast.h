@@ -29,6 +29,7 @@ struct PanelQuantity {
     bool domain2;      // centre from PlaceX2/PlaceY2 (wind and storm maps)
     int spacing;       // pixels between samples: 3 (temperature) or 1
     bool shown;        // false: feeds the pictogram only
+    QString (*format)(double);  // the number: one decimal, or whole for a percentage
     PanelText unit;    // written right after the number
     PanelText unavailable;
 };

@@ -23,7 +23,9 @@ QString frenchTime(const QDateTime &t)
              t.toString(QStringLiteral("HH")));
 }
 
-MapCaption captionFor(const MapRequest &request, int runId)
+} // namespace
+
+MapCaption mapCaption(const MapRequest &request, int runId)
 {
     MapCaption c;
     const QString title = QString::fromUtf8(request.kind->title);
@@ -40,11 +42,14 @@ MapCaption captionFor(const MapRequest &request, int runId)
     return c;
 }
 
-} // namespace
-
 int clockRunId(qint64 secondsSinceEpoch)
 {
     return int(secondsSinceEpoch / (6 * 3600));
+}
+
+int newestRunId(qint64 secondsSinceEpoch)
+{
+    return clockRunId(secondsSinceEpoch) - 1;
 }
 
 double forecastValidHour(int runId, int step)
@@ -67,5 +72,5 @@ WeatherModel modelFor(const MapRequest &request, int runId)
 QImage renderMap(const MapRequest &request, int runId)
 {
     return paintMap(*request.kind, request.type == MapRequest::Archive, modelFor(request, runId),
-                    captionFor(request, runId));
+                    mapCaption(request, runId));
 }

@@ -24,7 +24,7 @@ MapStore::MapStore(int capacity)
 
 int MapStore::runId() const
 {
-    return clockRunId(QDateTime::currentSecsSinceEpoch()) + m_extraRuns.load();
+    return newestRunId(QDateTime::currentSecsSinceEpoch()) + m_extraRuns.load();
 }
 
 void MapStore::newRun()

@@ -11,7 +11,7 @@ class MapStore {
 public:
     explicit MapStore(int capacity = 300);
 
-    // Follows the clock (a new run every six hours), plus the runs started by newRun().
+    // The newest run by the clock (newestRunId), plus the runs started by newRun().
     int runId() const;
     void newRun();
 

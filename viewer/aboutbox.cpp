@@ -6,7 +6,8 @@
 QString aboutText()
 {
     const QString lineBreak = QStringLiteral("\r\n");
-    return msg(Msg::AboutVersion) + QStringLiteral(" 3.1)") + lineBreak
+    // The same version as "cartavent --version".
+    return msg(Msg::AboutVersion) + QStringLiteral(" " CARTAVENT_VERSION ")") + lineBreak
            + QStringLiteral("Copyright © 2026 les développeurs de Cartavent") + lineBreak + lineBreak
            + msg(Msg::AboutText) + lineBreak + lineBreak;
 }

@@ -149,7 +149,7 @@ void Form1::applyFonts()
 void Form1::createControls()
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Cartavent - "));
+    setWindowTitle(QStringLiteral("Cartavent"));
     setWindowIcon(cartaventIcon());
     applyFonts();
     m_layout = new DesignLayout(this, formSize());
@@ -236,12 +236,12 @@ void Form1::createMapControls()
 void Form1::createCurrentRunControls()
 {
     currentRunFrame = container<QGroupBox>(this, "Frame2", tw(315, 6255, 9390, 2310), {}, 0, A::FollowBottom);
-    kindCaption = control<QLabel>(currentRunFrame, "Label11", QRect(8, 12, 134, 16), QStringLiteral("Type de carte :"), 101);
+    kindCaption = control<QLabel>(currentRunFrame, "Label11", QRect(8, 12, 134, 16), QStringLiteral("Type de carte\u00A0:"), 101);
     // By kind number, top to bottom.
     const struct { const char *name; const char *caption; int tag; } kinds[] = {
-        {"Option1", "Températures", 100},         {"Option3", "Précipitation", 1},
-        {"Option2", "Nébulosité", 2},             {"Option4", "Température à 850hPa", 3},
-        {"Option5", "Orages J/kg", 4},            {"Option6", "Geopotentiel 500hPa", 5},
+        {"Option1", "Températures", 100},         {"Option3", "Précipitations", 1},
+        {"Option2", "Nébulosité", 2},             {"Option4", "Température à 850 hPa", 3},
+        {"Option5", "Orages J/kg", 4},            {"Option6", "Géopotentiel 500 hPa", 5},
         {"Option7", "Vents", 6},
     };
     for (std::size_t k = 0; k < kindOptions.size(); ++k) {
@@ -252,19 +252,19 @@ void Form1::createCurrentRunControls()
     exclusiveGroup(this, {kindOptions[0], kindOptions[1], kindOptions[2], kindOptions[3], kindOptions[4],
                           kindOptions[5], kindOptions[6]});
 
-    runDateFrame = container<QGroupBox>(currentRunFrame, "Frame5", tw(2190, 345, 6885, 915), QStringLiteral("Date du run :"), 7);
+    runDateFrame = container<QGroupBox>(currentRunFrame, "Frame5", tw(2190, 345, 6885, 915), QStringLiteral("Date du run\u00A0:"), 7);
     stepDateLabel = control<QLabel>(runDateFrame, "Label14", QRect(8, 15, 443, 16));
     stepHoursLabel = control<QLabel>(runDateFrame, "Label2", QRect(4, 34, 34, 16), QStringLiteral("0h"));
     stepHoursLabel->setAlignment(Qt::AlignCenter);
     stepScrollBar = scrollBar(runDateFrame, "HScroll1", tw(600, 480, 2955, 300), 0, ViewerModel::DefaultMaxStep, 1);
     animateStepsBox = control<QCheckBox>(runDateFrame, "Check1", QRect(244, 33, 72, 18), QStringLiteral("Animer"), 8);
-    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 96, 16), QStringLiteral("Max échéance :"), 31);
+    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 96, 16), QStringLiteral("Max échéance\u00A0:"), 31);
     maxStepCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     maxStepEdit = control<QLineEdit>(runDateFrame, "Text1", QRect(418, 31, 34, 22),
                                      QString::number(ViewerModel::DefaultMaxStep));
 
-    statusFrame = container<QGroupBox>(currentRunFrame, "Frame6", tw(2190, 1350, 6885, 705), QStringLiteral("Etat :"), 9);
-    statusLabel = control<QLabel>(statusFrame, "Label3", QRect(8, 22, 262, 16), QStringLiteral("Idle"), 10);
+    statusFrame = container<QGroupBox>(currentRunFrame, "Frame6", tw(2190, 1350, 6885, 705), QStringLiteral("État\u00A0:"), 9);
+    statusLabel = control<QLabel>(statusFrame, "Label3", QRect(8, 22, 262, 16), QStringLiteral("Prêt"), 10);
     progressOutline = control<QFrame>(statusFrame, "tour", tw(4170, 270, 2355, 240));
     progressOutline->setFrameShape(QFrame::Box);
     progressOutline->hide();  // shown only while a transfer runs
@@ -279,7 +279,7 @@ void Form1::createCurrentRunControls()
 
     const int corner = A::FollowRight | A::FollowBottom;
     // Two pixels shorter than designed, so that it does not reach under the next one.
-    currentRunOption = control<QRadioButton>(this, "Option8", QRect(683, 447, 123, 16), QStringLiteral("Runs Actuels"), 26, corner);
+    currentRunOption = control<QRadioButton>(this, "Option8", QRect(683, 447, 123, 16), QStringLiteral("Runs actuels"), 26, corner);
     archiveOption = control<QRadioButton>(this, "Option9", tw(10230, 6945, 1845, 270), QStringLiteral("Archives"), 27, corner);
     currentRunOption->setChecked(true);
     exclusiveGroup(this, {currentRunOption, archiveOption});
@@ -289,24 +289,24 @@ void Form1::createArchiveControls()
 {
     archiveFrame = container<QGroupBox>(this, "Frame7", tw(300, 6330, 9390, 2235), QStringLiteral("Archives"), 36, A::FollowBottom);
     archiveFrame->hide();
-    yearCaption = control<QLabel>(archiveFrame, "Label28", QRect(8, 24, 52, 16), QStringLiteral("Année :"), 35);
+    yearCaption = control<QLabel>(archiveFrame, "Label28", QRect(8, 24, 52, 16), QStringLiteral("Année\u00A0:"), 35);
     yearCombo = dateList(archiveFrame, "Combo1", 21, false);
-    monthCaption = control<QLabel>(archiveFrame, "Label30", QRect(8, 49, 52, 16), QStringLiteral("Mois :"), 33);
+    monthCaption = control<QLabel>(archiveFrame, "Label30", QRect(8, 49, 52, 16), QStringLiteral("Mois\u00A0:"), 33);
     monthCombo = dateList(archiveFrame, "Combo2", 46, true);
-    dayCaption = control<QLabel>(archiveFrame, "Label31", QRect(8, 74, 52, 16), QStringLiteral("Jour :"), 34);
+    dayCaption = control<QLabel>(archiveFrame, "Label31", QRect(8, 74, 52, 16), QStringLiteral("Jour\u00A0:"), 34);
     dayCombo = dateList(archiveFrame, "Combo3", 71, true);
-    archive500Option = control<QRadioButton>(archiveFrame, "Option10", QRect(6, 100, 188, 18), QStringLiteral("Geopotentiel à 500hPa"), 5);
-    archive850Option = control<QRadioButton>(archiveFrame, "Option11", QRect(6, 120, 188, 18), QStringLiteral("Températures à 850hPa"), 3);
+    archive500Option = control<QRadioButton>(archiveFrame, "Option10", QRect(6, 100, 188, 18), QStringLiteral("Géopotentiel à 500 hPa"), 5);
+    archive850Option = control<QRadioButton>(archiveFrame, "Option11", QRect(6, 120, 188, 18), QStringLiteral("Températures à 850 hPa"), 3);
     archive500Option->setChecked(true);
     exclusiveGroup(this, {archive500Option, archive850Option});
 
     archiveDayScrollBar = scrollBar(archiveFrame, "HScroll2", tw(3240, 375, 5715, 270), 1, 365, 15);
     archiveDayScrollBar->setValue(1);
-    archiveDateCaption = control<QLabel>(archiveFrame, "Label29", QRect(216, 48, 44, 16), QStringLiteral("Date :"), 32);
+    archiveDateCaption = control<QLabel>(archiveFrame, "Label29", QRect(216, 48, 44, 16), QStringLiteral("Date\u00A0:"), 32);
     archiveDateLabel = control<QLabel>(archiveFrame, "Label32", QRect(262, 48, 335, 16));
     animateDaysBox = control<QCheckBox>(archiveFrame, "Check3", QRect(216, 69, 80, 18), QStringLiteral("Animer"), 8);
     showArchiveButton = control<QPushButton>(archiveFrame, "Command12", QRect(300, 66, 90, 22), QStringLiteral("Affiche"), 74);
-    archiveStatusFrame = container<QGroupBox>(archiveFrame, "Frame8", tw(2970, 1350, 6255, 720), QStringLiteral("Etat :"), 9);
+    archiveStatusFrame = container<QGroupBox>(archiveFrame, "Frame8", tw(2970, 1350, 6255, 720), QStringLiteral("État\u00A0:"), 9);
     archiveStatusLabel = control<QLabel>(archiveStatusFrame, "Label33", QRect(8, 22, 400, 16));
 }
 
@@ -319,13 +319,13 @@ void Form1::createCommandControls()
     deleteRunButton = control<QPushButton>(this, "Command1", QRect(254, 578, 100, 27), QStringLiteral("Effacer le run"), 13, bottom);
     downloadAllButton = control<QPushButton>(this, "Command15", tw(5310, 8685, 1470, 390), QStringLiteral("Télécharger tout"), 14, bottom);
     // The design widths clip the captions.
-    lowBandwidthBox = control<QCheckBox>(this, "Check2", QRect(501, 580, 172, 13), QStringLiteral("Connexion bas debit"), 15, bottom);
+    lowBandwidthBox = control<QCheckBox>(this, "Check2", QRect(501, 580, 172, 13), QStringLiteral("Connexion bas débit"), 15, bottom);
     valueBoxCheck = control<QCheckBox>(this, "Check4", QRect(501, 600, 172, 13), QStringLiteral("Rectangle valeur activé"), 16, bottom);
     valueBoxCheck->setChecked(true);
 
     const int corner = A::FollowRight | A::FollowBottom;
     helpButton = control<QPushButton>(this, "Command14", tw(10860, 8025, 1290, 285), QStringLiteral("Aide"), 28, corner);
-    aboutButton = control<QPushButton>(this, "Command13", tw(10875, 8370, 1290, 285), QStringLiteral("A propos"), 29, corner);
+    aboutButton = control<QPushButton>(this, "Command13", tw(10875, 8370, 1290, 285), QStringLiteral("À propos"), 29, corner);
     // Reaches the window's right and bottom edges, in a slightly smaller type: three lines fit.
     const QRect credit = tw(10245, 8760, 2010, 435);
     creditLabel = control<QLabel>(this, "Label35", QRect(credit.topLeft(), QPoint(formSize().width() - 4, formSize().height() - 1)),
@@ -340,7 +340,7 @@ void Form1::createCommandControls()
 void Form1::createPlaceControls()
 {
     placeFrame = container<QGroupBox>(this, "Frame1", tw(9600, 120, 2745, 1155), QStringLiteral("Localisation"), 17, A::FollowRight);
-    placeHint = control<QLabel>(placeFrame, "Label9", QRect(6, 16, 171, 30), QStringLiteral("Cliquer sur la carte pour selectionner un lieu"), 18);
+    placeHint = control<QLabel>(placeFrame, "Label9", QRect(6, 16, 171, 30), QStringLiteral("Cliquer sur la carte pour sélectionner un lieu"), 18);
     placeHint->setWordWrap(true);
     placeHint->setAlignment(Qt::AlignCenter);
     computeButton = control<QPushButton>(placeFrame, "Command3", QRect(52, 49, 80, 22), QStringLiteral("Calculer"), 19);
@@ -361,9 +361,9 @@ void Form1::createPlaceControls()
 Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &title, int tag, QRect rect,
                                         const std::array<const char *, 10> &names)
 {
-    const QString captions[4] = {QStringLiteral("Précipitations :"), QStringLiteral("Nébulosité"),
-                                 QStringLiteral("Temp à 850Pa"), QStringLiteral("Vent moyen")};
-    const QString values[4] = {QStringLiteral("0 mm"), QStringLiteral("0%"), QStringLiteral("0°C"),
+    const QString captions[4] = {QStringLiteral("Précipitations\u00A0:"), QStringLiteral("Nébulosité"),
+                                 QStringLiteral("Temp. à 850 hPa"), QStringLiteral("Vent moyen")};
+    const QString values[4] = {QStringLiteral("0 mm"), QStringLiteral("0\u00A0%"), QStringLiteral("0°C"),
                                QStringLiteral("0 km/h")};
     ForecastPanel panel;
     panel.frame = container<QGroupBox>(this, frameName, rect, title, tag, A::FollowRight);

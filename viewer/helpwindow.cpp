@@ -14,10 +14,14 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
 const QColor LightGrey(192, 192, 192);  // &H00C0C0C0
+// The design's size, 6765 x 6030 twips; below the minimum the guide shows only a few lines.
+const QSize DefaultSize(twipsToPixels(6765), twipsToPixels(6030));
+const QSize MinimumSize(320, 240);
 
 void setBackground(QWidget *w)
 {
@@ -35,13 +39,10 @@ Form2::Form2(QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Cartavent - Mise en route"));
     setBackground(this);
-    // The controls end at 6630 twips across and 5895 down; keep a margin like theirs.
-    setFixedSize(6765 / TwipsPerPixel, 6030 / TwipsPerPixel);
 
     Frame1 = new QGroupBox(QStringLiteral("Mode d'emploi"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setProperty("tag", QStringLiteral("69"));
-    Frame1->setGeometry(twipsRect(135, 90, 6495, 4800));
 
     Text1 = new QPlainTextEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -54,19 +55,28 @@ Form2::Form2(QWidget *parent)
     Text1->setFont(fixed);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text1->setGeometry(twipsRect(150, 255, 6195, 4350));
+    auto *frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->addWidget(Text1);
 
     Check1 = new QCheckBox(QStringLiteral("Ne plus afficher ce message "), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setProperty("tag", QStringLiteral("70"));
     setBackground(Check1);
-    Check1->setGeometry(twipsRect(1980, 5085, 3285, 255));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setProperty("tag", QStringLiteral("71"));
     Command1->setDefault(true);
-    Command1->setGeometry(twipsRect(2730, 5520, 1470, 375));
+    Command1->setMinimumSize(twipsToPixels(1470), twipsToPixels(375));
+
+    // A box layout gives a hidden widget no room: once the check box is gone for good, the
+    // text takes its place.
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1, 1);
+    layout->addWidget(Check1, 0, Qt::AlignHCenter);
+    layout->addWidget(Command1, 0, Qt::AlignHCenter);
+    setMinimumSize(MinimumSize);
+    resize(DefaultSize);
 
     connect(Check1, &QCheckBox::stateChanged, this, &Form2::Check1_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

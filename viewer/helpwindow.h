@@ -1,6 +1,6 @@
 #pragma once
 // Form2, the "Mise en route" window: the help file beside the program and the box that
-// stops it from opening at every start.
+// stops it from opening at every start. Resizable; the text takes any extra room.
 #include <QDialog>
 #include <QTimer>
 

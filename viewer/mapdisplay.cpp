@@ -80,7 +80,7 @@ void Form1::refreshPicture(bool retrying, const std::function<void()> &done)
     const bool current = !selection.archive;
     const QString name = selectionCacheName(selection);
     if (current) {
-        setWindowTitle(runCaption(QDateTime::currentDateTime()));
+        setWindowTitle(runCaption(QDateTime::currentDateTimeUtc()));
         log.AddLog(QStringLiteral("Fichier à afficher ") + name);
     } else {
         setWindowTitle(archiveCaption(rollDate(selection.year, selection.month, selection.day)));
@@ -213,7 +213,7 @@ void Form1::showSelectedMap(const MapSelection &selection)
     if (map.isNull() && m_service->held())
         showNote(msg(Msg::Loading), false);
     else
-        showNote(map.isNull() ? QStringLiteral("Pas d'image!") : QString(), true);
+        showNote(map.isNull() ? QStringLiteral("Pas d'image\u00A0!") : QString(), true);
     paintMap(map);
     if (!selection.archive)
         drawPlaceMarker();

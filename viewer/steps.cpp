@@ -12,12 +12,12 @@ void Form1::showStep(int step)
 {
     stepScrollBar->setValue(step);
     stepHoursLabel->setText(stepHoursText(step));
-    stepDateLabel->setText(stepDateText(QDateTime::currentDateTime(), step));
+    stepDateLabel->setText(stepDateText(QDateTime::currentDateTimeUtc(), step));
     stepPanel.frame->setTitle(stepFrameTitle(step));
 }
 
 // While the thumb is dragged only the date follows it; the map loads on release.
 void Form1::previewStep(int position)
 {
-    stepDateLabel->setText(stepDateText(QDateTime::currentDateTime(), position));
+    stepDateLabel->setText(stepDateText(QDateTime::currentDateTimeUtc(), position));
 }

@@ -57,12 +57,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("maxStep");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("first map of one step") << 0 << 1 << 0 << "14.29 %";
-        QTest::newRow("last map") << 3 << 7 << 3 << "100 %";
-        QTest::newRow("half, no decimals") << 1 << 7 << 3 << "50 %";
-        QTest::newRow("rounded to two decimals") << 0 << 1 << 2 << "4.76 %";
-        QTest::newRow("half rounds down to even") << 0 << 7 << 31 << "3.12 %";
-        QTest::newRow("half rounds up to even") << 2 << 7 << 31 << "9.38 %";
+        QTest::newRow("first map of one step") << 0 << 1 << 0 << "14.29\u00A0%";
+        QTest::newRow("last map") << 3 << 7 << 3 << "100\u00A0%";
+        QTest::newRow("half, no decimals") << 1 << 7 << 3 << "50\u00A0%";
+        QTest::newRow("rounded to two decimals") << 0 << 1 << 2 << "4.76\u00A0%";
+        QTest::newRow("half rounds down to even") << 0 << 7 << 31 << "3.12\u00A0%";
+        QTest::newRow("half rounds up to even") << 2 << 7 << 31 << "9.38\u00A0%";
     }
     void downloadShare()
     {

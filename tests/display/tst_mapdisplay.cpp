@@ -10,6 +10,8 @@
 #include "shell/imageloader.h"
 #include "core/displaytext.h"
 #include "viewer/mapdisplay.h"
+#include "mapserver/mapkinds.h"
+#include "mapserver/maprender.h"
 
 #include <QtWidgets>
 #include <cmath>
@@ -34,7 +36,7 @@ QByteArray gifDeclaring(int width, int height, int frameWidth, int frameHeight)
 
 QString systemLongDate(const QDate &date) { return QLocale::system().toString(date, QLocale::LongFormat); }
 
-QDateTime at(const QDate &date, int hour, int minute = 0) { return QDateTime(date, QTime(hour, minute)); }
+QDateTime at(const QDate &date, int hour, int minute = 0) { return QDateTime(date, QTime(hour, minute), QTimeZone::utc()); }
 
 QRgb rgb(QRgb c) { return c & 0xFFFFFF; }
 
@@ -377,7 +379,8 @@ private Q_SLOTS:
         QCOMPARE(rollDate(ymd[0], ymd[1], ymd[2]), date);
     }
 
-    // The step captions and the run caption, from the clock at "now".
+    // The step captions and the run caption from a UTC clock, and the demonstration map of
+    // the same step, which must name the same run and valid time.
     void clockTexts_data()
     {
         QTest::addColumn<QDateTime>("now");
@@ -390,7 +393,13 @@ private Q_SLOTS:
         QTest::newRow("step 0 at 06:00") << at(mar1, 6) << 0 << "0h" << at(mar1, 6) << at(mar1, 0);
         QTest::newRow("run of yesterday") << at(mar1, 0, 10) << 0 << "0h" << at(mar1, 0) << at(feb29, 18);
         QTest::newRow("step 1 crosses midnight") << at(feb28, 23, 30) << 1 << "6h" << at(feb29, 0) << at(feb28, 12);
+        QTest::newRow("step 4 into March") << at(feb29, 5, 59) << 4 << "24h" << at(mar1, 0) << at(feb28, 18);
         QTest::newRow("largest step") << at(feb28, 23, 30) << 5461 << "32766h" << at(QDate(2027, 11, 25), 0) << at(feb28, 12);
+        // A clock two hours ahead of UTC: 01:30 there is still the 18 UTC slot of the day before.
+        QTest::newRow("local clock east of UTC") << QDateTime(mar1, QTime(1, 30), QTimeZone(2 * 3600)) << 0 << "0h"
+                                                 << at(feb29, 18) << at(feb29, 12);
+        QTest::newRow("local clock west of UTC") << QDateTime(feb28, QTime(20, 0), QTimeZone(-5 * 3600)) << 2 << "12h"
+                                                 << at(feb29, 12) << at(feb28, 18);
     }
 
     void clockTexts()
@@ -400,11 +409,28 @@ private Q_SLOTS:
         QFETCH(QString, hours);
         QFETCH(QDateTime, stepSlot);
         QFETCH(QDateTime, runSlot);
-        Messages::set(76, QStringLiteral("Run du"));
-        Messages::set(72, QStringLiteral("h TU"));
+        Messages::set(76, QStringLiteral("Cartavent - Run du"));
+        Messages::set(72, QStringLiteral("h"));
+        const auto slotText = [](const QDate &date, int hour) {
+            return QStringLiteral("%1 à %2h UTC").arg(systemLongDate(date)).arg(hour);
+        };
         QCOMPARE(stepHoursText(step), hours);
-        QCOMPARE(stepDateText(now, step), QStringLiteral("%1  à %2h").arg(systemLongDate(stepSlot.date())).arg(stepSlot.time().hour()));
-        QCOMPARE(runCaption(now), QStringLiteral("Run du %1 %2h TU").arg(systemLongDate(runSlot.date())).arg(runSlot.time().hour()));
+        QCOMPARE(stepDateText(now, step), slotText(stepSlot.date(), stepSlot.time().hour()));
+        QCOMPARE(runCaption(now), QStringLiteral("Cartavent - Run du ") + slotText(runSlot.date(), runSlot.time().hour()));
+
+        // "+18H  VALIDE JEU 29.02.2024 00 UTC" and "RUN DU 28.02.2024 18 UTC" over the map.
+        MapRequest request;
+        request.kind = demoKindByKey(QStringLiteral("temp"));
+        request.step = step;
+        const MapCaption map = mapCaption(request, newestRunId(now.toSecsSinceEpoch()));
+        const auto printed = [&](const QString &line) {
+            static const QRegularExpression time(QStringLiteral("(\\d\\d\\.\\d\\d\\.\\d{4}) (\\d\\d) UTC$"));
+            const QRegularExpressionMatch m = time.match(line);
+            return m.hasMatch() ? slotText(QDate::fromString(m.captured(1), QStringLiteral("dd.MM.yyyy")), m.captured(2).toInt())
+                                : QStringLiteral("no time in ") + line;
+        };
+        QCOMPARE(stepDateText(now, step), printed(map.line1));
+        QCOMPARE(runCaption(now), QStringLiteral("Cartavent - Run du ") + printed(map.line2));
     }
 
     // Pictures declaring more pixels than a map could need are refused before any allocation.

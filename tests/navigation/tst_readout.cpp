@@ -55,7 +55,7 @@ private Q_SLOTS:
         QTest::newRow("temp skips colours of no legend") << ReadoutRule::Temp << grid(Ramp14, 1, Ramp33) << "-2°C";
         QTest::newRow("p500") << ReadoutRule::P500 << grid(Ramp15, 25, Ramp15) << "540 dam";
         QTest::newRow("wind 37.4 down to 37") << ReadoutRule::Vent << grid(Ramp15, 25, Ramp15) << "37 km/h";
-        QTest::newRow("cloud 92.16 down to 92") << ReadoutRule::Nebu << grid(rgb(250, 250, 250), 24, rgb(20, 20, 20)) << "92%";
+        QTest::newRow("cloud 92.16 down to 92") << ReadoutRule::Nebu << grid(rgb(250, 250, 250), 24, rgb(20, 20, 20)) << "92\u00A0%";
         QTest::newRow("prec: off-legend colours count as 0") << ReadoutRule::Prec << grid(Prec1, 12, 0) << "0.4 mm";
         QTest::newRow("prec near the border: outside points do not count") << ReadoutRule::Prec << grid(Prec1, 9, Outside) << "1 mm";
         // (0.1 + 0.1 + 1) / 3 * 10 is a hair below 4 in binary.

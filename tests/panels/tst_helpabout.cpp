@@ -5,10 +5,13 @@
 #include "shell/settings.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QLayout>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -24,6 +27,7 @@ private Q_SLOTS:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
         Messages::set(71, QStringLiteral("OK"));
+        m_buildDir = qEnvironmentVariable("CARTAVENT_DATA_DIR");  // init() points it elsewhere
     }
     void init()
     {
@@ -85,18 +89,74 @@ private Q_SLOTS:
         QCOMPARE(savedHelp(), QStringLiteral("1"));
     }
 
+    // At any size, the guide's frame, the box (until "OK" hides it) and the button stand
+    // one under the other, a layout's spacing apart, and the frame takes the extra room.
+    void layoutAtSize_data()
+    {
+        QTest::addColumn<QSize>("requested");
+        QTest::addColumn<bool>("afterOk");
+        QTest::addColumn<QSize>("expected");
+        const QSize designed(451, 402), minimum(320, 240), large(900, 700);
+        for (const bool afterOk : {false, true}) {
+            const char *when = afterOk ? "reopened after OK, " : "first opening, ";
+            QTest::newRow(QByteArray(when).append("designed size")) << QSize() << afterOk << designed;
+            QTest::newRow(QByteArray(when).append("enlarged")) << large << afterOk << large;
+            QTest::newRow(QByteArray(when).append("below the minimum")) << QSize(100, 80) << afterOk << minimum;
+        }
+    }
+
+    void layoutAtSize()
+    {
+        QFETCH(QSize, requested);
+        QFETCH(bool, afterOk);
+        QFETCH(QSize, expected);
+        Form2 form;
+        form.showHelp();
+        if (afterOk) {
+            form.Command1->click();
+            form.showHelp();
+        }
+        if (requested.isValid())
+            form.resize(requested);
+        form.layout()->activate();
+        QCOMPARE(form.size(), expected);
+        QCOMPARE(form.Check1->isVisible(), !afterOk);
+
+        QList<QWidget *> column{form.Frame1, form.Check1, static_cast<QWidget *>(form.Command1)};
+        if (afterOk)
+            column.removeOne(form.Check1);
+        const int spacing = form.layout()->spacing();
+        for (qsizetype i = 1; i < column.size(); ++i)
+            QCOMPARE(column[i]->y() - (column[i - 1]->y() + column[i - 1]->height()), spacing);
+        const QMargins margins = form.layout()->contentsMargins();
+        QCOMPARE(form.Frame1->y(), margins.top());
+        QCOMPARE(form.Command1->y() + form.Command1->height(), form.height() - margins.bottom());
+        QCOMPARE(form.Frame1->width(), form.width() - margins.left() - margins.right());
+        QVERIFY(form.Frame1->contentsRect().contains(form.Text1->geometry()));
+        QVERIFY(form.Text1->height() > form.Frame1->height() / 2);
+    }
+
     void aboutText()
     {
-        Messages::set(44, QStringLiteral("Version "));
+        Messages::set(44, QStringLiteral("Cartavent (version"));
         Messages::set(45, QStringLiteral("Cartes du modèle GFS."));
         const QStringList lines = ::aboutText().split(QStringLiteral("\r\n"));
-        QCOMPARE(lines[0], QStringLiteral("Version  3.1)"));
+        QCOMPARE(lines[0], QStringLiteral("Cartavent (version %1)").arg(printedVersion()));
         QVERIFY(lines[1].startsWith(QStringLiteral("Copyright © ")));
         QCOMPARE(lines.mid(2), QStringList({"", "Cartes du modèle GFS.", "", ""}));  // ends with a line break
         QCOMPARE(makeAboutBox(nullptr)->textFormat(), Qt::PlainText);
     }
 
 private:
+    // What "cartavent --version" prints after the program's name.
+    QString printedVersion() const
+    {
+        QProcess program;
+        program.start(m_buildDir + QStringLiteral("/cartavent"), {QStringLiteral("--version")});
+        if (!program.waitForFinished(-1) || program.exitCode() != 0)
+            return QStringLiteral("<no version: %1>").arg(program.errorString());
+        return QString::fromLocal8Bit(program.readAllStandardOutput()).trimmed().section(u' ', 1);
+    }
     void writeHelp(const QByteArray &bytes)
     {
         QFile f(m_data->filePath("lisezmoi.txt"));
@@ -106,6 +166,7 @@ private:
     QString savedHelp() const { return SavedSettings::readText(QStringLiteral("help"), QStringLiteral("<none>")); }
 
     QTemporaryDir m_settings;
+    QString m_buildDir;
     std::unique_ptr<QTemporaryDir> m_data;
 };
 

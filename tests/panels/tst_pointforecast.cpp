@@ -51,14 +51,30 @@ private Q_SLOTS:
     }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    void oneDecimal()
+    // The panels' numbers: one decimal, or whole for the cloud cover.
+    void numbers_data()
     {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        QCOMPARE(formatOneDecimal(-12.25), QStringLiteral("-12,3"));  // half away from zero
-        QCOMPARE(formatOneDecimal(-0.04), QStringLiteral("0,0"));  // no "-0,0"
-        QCOMPARE(formatOneDecimal(1234.5), QStringLiteral("1234,5"));  // no group separator
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("half away from zero") << false << -12.25 << "-12,3";
+        QTest::newRow("no -0,0") << false << -0.04 << "0,0";
+        QTest::newRow("no group separator") << false << 1234.5 << "1234,5";
         // Beyond what an integer holds (found by fuzzing: the conversion was undefined).
-        QCOMPARE(formatOneDecimal(-1e20), QStringLiteral("-100000000000000000000,0"));
+        QTest::newRow("beyond an integer") << false << -1e20 << "-100000000000000000000,0";
+        QTest::newRow("whole: half away from zero") << true << 27.5 << "28";
+        QTest::newRow("whole: below a half") << true << 27.49 << "27";
+        QTest::newRow("whole: no -0") << true << -0.4 << "0";
+        QTest::newRow("whole: negative half") << true << -2.5 << "-3";
+        QTest::newRow("whole: no group separator") << true << 12345.0 << "12345";
+        QTest::newRow("whole: beyond an integer") << true << -1e20 << "-100000000000000000000";
+    }
+    void numbers()
+    {
+        QFETCH(bool, whole);
+        QFETCH(double, value);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        QTEST(whole ? formatWhole(value) : formatOneDecimal(value), "text");
     }
 
     // One 7 x 7 grid around a place given in pixels; mean -1: nothing decodable.
@@ -98,12 +114,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("missing");  // a map the fetch cannot bring
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<int>("picto");
-        const QStringList at0{"13,0°C", "1,0 mm", "44,0%", "-4,0°C", "18,7 km/h"};
-        QTest::newRow("series at step 3") << false << 3 << "" << QStringList{"4,0°C", "5,0 mm", "96,0%", "2,0°C", "3,7 km/h"} << 8;
+        const QStringList at0{"13,0°C", "1,0 mm", "44\u00A0%", "-4,0°C", "18,7 km/h"};
+        QTest::newRow("series at step 3") << false << 3 << "" << QStringList{"4,0°C", "5,0 mm", "96\u00A0%", "2,0°C", "3,7 km/h"} << 8;
         // Only the current situation passes the storm index on.
         QTest::newRow("series at step 0") << false << 0 << "" << at0 << 7;
         QTest::newRow("current ignores the step") << true << 3 << "" << at0 << 13;
-        QTest::newRow("series without temperature") << false << 0 << "temp0" << QStringList{"N/D", "1,0 mm", "44,0%", "-4,0°C", "18,7 km/h"} << 10;
+        QTest::newRow("series without temperature") << false << 0 << "temp0" << QStringList{"N/D", "1,0 mm", "44\u00A0%", "-4,0°C", "18,7 km/h"} << 10;
         QTest::newRow("series without cloud cover") << false << 0 << "nebu0" << QStringList{"13,0°C", "1,0 mm", "NC", "-4,0°C", "18,7 km/h"} << 7;
         QTest::newRow("current without storm map") << true << 0 << "orag0" << at0 << 7;
         QTest::newRow("no pictogram file") << true << 0 << "picto" << at0 << 13;

@@ -8,7 +8,7 @@ class TstMessages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Before anything loads, the table already holds the built-in texts.
-    void initTestCase() { QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run...")); }
+    void initTestCase() { QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run…")); }
     void init() { Messages::clear(); }
 
     // Each row is one language file; messages 12 and 0 start as "old" so "no change" shows.
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(msg(Msg::UpToDate), QStringLiteral("Up to date"));
         QCOMPARE(msg(Msg::PrecipitationUnit), QString());
         QCOMPARE(msg(Msg::HeightUnit), QStringLiteral(" dam"));
-        QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run..."));
+        QCOMPARE(msg(Msg::Searching), QStringLiteral("Recherche d'un nouveau run…"));
     }
 
     void shippedLanguageFile()

@@ -46,7 +46,8 @@ QString expectedText(DemoMapServer &server, const Quantity &q, int step, bool fl
             dsum += d.sumValue();
         }
     }
-    return count == 0 ? QString() : QLocale().toString((floatSum ? double(fsum) : dsum) / count, 'f', 1) + unit;
+    const int decimals = unit.endsWith(u'%') ? 0 : 1;  // the cloud cover is a whole percentage
+    return count == 0 ? QString() : QLocale().toString((floatSum ? double(fsum) : dsum) / count, 'f', decimals) + unit;
 }
 
 // The server paths of the maps of one step, kinds 1 to lastKind.
@@ -129,7 +130,7 @@ void TstFormCommands::bothPanels()
     const struct { QLabel *series, *current; Quantity q; QString unit; } rows[] = {
         {FormHarness::ctl<QLabel>(*form, "Label13"), FormHarness::ctl<QLabel>(*form, "Label7"), {"temp", GetTemp, false, 3}, deg},
         {FormHarness::ctl<QLabel>(*form, "Label12"), FormHarness::ctl<QLabel>(*form, "Label8"), {"prec", GetPrec, false, 1}, msg(73)},
-        {FormHarness::ctl<QLabel>(*form, "Label21"), FormHarness::ctl<QLabel>(*form, "Label17"), {"nebu", GetNebu, false, 1}, QStringLiteral("%")},
+        {FormHarness::ctl<QLabel>(*form, "Label21"), FormHarness::ctl<QLabel>(*form, "Label17"), {"nebu", GetNebu, false, 1}, QStringLiteral("\u00A0%")},
         {FormHarness::ctl<QLabel>(*form, "Label23"), FormHarness::ctl<QLabel>(*form, "Label19"), {"p850", GetP850, false, 1}, deg},
         {FormHarness::ctl<QLabel>(*form, "Label27"), FormHarness::ctl<QLabel>(*form, "Label25"), {"vent", GetVent, true, 1}, msg(25)},
     };
@@ -201,8 +202,8 @@ void TstFormCommands::downloadAll()
 
     QCOMPARE(h.server.requests(), mapPaths(0) + mapPaths(1));
     QCOMPARE(captions.size(), 16);
-    QCOMPARE(captions.at(1), QStringLiteral("7,14 %"));
-    QCOMPARE(captions.at(14), QStringLiteral("100 %"));
+    QCOMPARE(captions.at(1), QStringLiteral("7,14\u00A0%"));
+    QCOMPARE(captions.at(14), QStringLiteral("100\u00A0%"));
     QCOMPARE(captions.last(), msg(43));
     QVERIFY2(h.server.peakConnections() > 1 && h.server.peakConnections() <= FetchQueue::MaxParallel,
              qPrintable(QString::number(h.server.peakConnections())));
