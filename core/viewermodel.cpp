@@ -1,6 +1,5 @@
 #include "core/viewermodel.h"
 
-#include "core/kinds.h"
 
 #include <QRectF>
 #include <QtGlobal>
@@ -36,7 +35,7 @@ void ViewerModel::setStep(int step)
 
 void ViewerModel::setMaxStep(int step)
 {
-    step = qBound(0, step, MaxStepLimit);
+    step = qBound(1, step, LastMaxStep);
     if (step == m_maxStep)
         return;
     m_maxStep = step;

@@ -22,6 +22,7 @@ public:
     static constexpr float HomeOffsetX = -2900.0f;  // the map's corner left of the box
     static constexpr float HomeOffsetY = -3060.0f;
     static constexpr int DefaultMaxStep = 30;
+    static constexpr int LastMaxStep = 64;          // 384 h, as far as the model runs
     static constexpr int FirstArchiveYear = 1956;
     static constexpr int LastArchiveYear = 2005;
 
@@ -36,7 +37,7 @@ public:
     int step() const { return m_step; }
     void setStep(int step);                 // kept within 0..maxStep
     int maxStep() const { return m_maxStep; }
-    void setMaxStep(int step);              // the step follows a maximum set below it
+    void setMaxStep(int step);              // 1..LastMaxStep; the step follows a maximum set below it
     ArchiveLevel archiveLevel() const { return m_level; }
     void setArchiveLevel(ArchiveLevel level);
     // The archive date is always a day that exists: an impossible one (31 February, day 0)

@@ -1,6 +1,8 @@
 #include "forecast/pointforecast.h"
 #include "forecast/decimalformat.h"
 #include "forecast/pictogram.h"
+
+#include <algorithm>
 #include "shell/twips.h"
 #include "forecast/pixelcolour.h"
 #include "core/kinds.h"
@@ -203,6 +205,9 @@ PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, boo
     }
     OK = false;
 
+    // Nothing known: no weather to picture.
+    if (std::none_of(result.quantities.begin(), result.quantities.end(), [](const QuantityResult &q) { return q.available(); }))
+        return result;
     auto input = [&](PanelRole role) { return float(result.mean(role).value_or(0.0)); };
     result.pictogram = getpicto(input(PanelRole::Temperature), input(PanelRole::CloudCover),
                                 input(PanelRole::Temperature850), input(PanelRole::Precipitation),

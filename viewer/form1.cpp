@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -95,7 +96,7 @@ void Form1::connectChoices()
             edit->setModified(false);
         });
     }
-    connect(maxStepEdit, &QLineEdit::textChanged, this, &Form1::setMaxStepText);
+    connect(maxStepEdit, &QSpinBox::valueChanged, this, &Form1::setMaxStep);
     connect(stepScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setStep);
     connect(stepScrollBar, &QScrollBar::sliderMoved, this, &Form1::previewStep);
     connect(archiveDayScrollBar, &QScrollBar::valueChanged, &m_model, &ViewerModel::setArchiveDayOfYear);
@@ -174,7 +175,7 @@ void Form1::connectModel()
 
 void Form1::connectService()
 {
-    connect(m_service, &RetrievalService::statusText, statusLabel, &QLabel::setText);
+    connect(m_service, &RetrievalService::statusText, this, &Form1::showStatus);
     connect(m_service, &RetrievalService::progressChanged, this, [this](bool visible, double fraction) {
         const int inner = progressOutline->width() - 2;  // the fill sits inside the outline
         qobject_cast<DesignLayout *>(statusFrame->layout())
@@ -215,6 +216,13 @@ void Form1::setUpHosts()
     m_service->servers().hosts = hosts;
 }
 
+// A status longer than its line can still be read whole, in the tooltip.
+void Form1::showStatus(const QString &text)
+{
+    statusLabel->setText(text);
+    statusLabel->setToolTip(text);
+}
+
 void Form1::showMode(ViewerModel::Mode mode)
 {
     const bool archive = mode == ViewerModel::Mode::Archive;
@@ -234,5 +242,5 @@ void Form1::copyAddress()
     if (clipboard->text() != address)
         m_service->log().AddLog(QStringLiteral("Copie impossible : ") + address);
     else
-        statusLabel->setText(msg(Msg::AddressCopied) + address);
+        showStatus(msg(Msg::AddressCopied) + address);
 }

@@ -77,6 +77,7 @@
 //  Label1, Label5  (blank, kept for the language file)
 //  Frame3       nowPanel.frame         Situation actuelle
 //  Frame4       stepPanel.frame        Situation à +6H
+//  nowPanelHint, stepPanelHint  *.hint  (how to choose a place, until one is)
 //  picto1/2     *.pictogram
 //  Label7/13    *.temperature          0°C
 //  Label6/10, Label8/12    *.captions[0], *.values[0]    Précipitations :, 0 mm
@@ -108,6 +109,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QSpinBox;
 class QTimer;
 class QToolButton;
 class DemoMapServer;
@@ -168,6 +170,7 @@ private:
         QLabel *temperature;
         std::array<QLabel *, 4> captions;  // precipitation, cloud cover, 850 hPa, wind
         std::array<QLabel *, 4> values;
+        QLabel *hint;  // until a place is chosen
     };
 
     // form1_layout.cpp
@@ -178,7 +181,7 @@ private:
     void createCommandControls();
     void createPlaceControls();
     ForecastPanel createPanel(const char *frameName, const QString &title, int tag, QRect rect,
-                              const std::array<const char *, 10> &names);
+                              const std::array<const char *, 10> &names, const char *hintName);
     void applyFonts();
     void applyToolTips();
 
@@ -190,6 +193,7 @@ private:
     void setUpHosts();
     void centreOnScreen();
     void showMessage(const QString &text, bool information);
+    void showStatus(const QString &text);
 
     // form1_lifecycle.cpp
     void loadSettings();
@@ -244,11 +248,12 @@ private:
     void computeForecast();                         // panels.cpp
     void fillPanels(int step);
     void fillPanel(const ForecastPanel &panel, bool series, int step);
+    static void showPanelValues(const ForecastPanel &panel, bool shown);
     void probeRun();                                // runcommands.cpp
     void refreshRun();
     void deleteRun();
     void toggleDownloadAll();
-    void setMaxStepText(const QString &text);
+    void setMaxStep(int step);
     bool refusedWhileBusy();
     void copyAddress();                             // form1.cpp
     void watchKeys();                               // keys.cpp
@@ -264,6 +269,7 @@ private:
     QString m_shownName;  // cache name of the map in mapHolder; empty after a failed load
     int m_refreshCount = 0;  // display attempts so far: one overtaken by a newer one stops
     int m_panelRequest = 0;
+    bool m_placeChosen = false;  // the panels follow the place and the step from then on
     // The mouse over the map, in its pixels.
     QPointF m_pressedAt, m_dragAt;
     bool m_pressed = false;
@@ -287,7 +293,7 @@ private:
     std::array<QRadioButton *, 7> kindOptions;
     QScrollBar *stepScrollBar;
     QCheckBox *animateStepsBox;
-    QLineEdit *maxStepEdit;
+    QSpinBox *maxStepEdit;
     QFrame *progressOutline;
     QWidget *progressFill;
     QToolButton *stopButton;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <type_traits>
@@ -258,10 +259,14 @@ void Form1::createCurrentRunControls()
     stepHoursLabel->setAlignment(Qt::AlignCenter);
     stepScrollBar = scrollBar(runDateFrame, "HScroll1", tw(600, 480, 2955, 300), 0, ViewerModel::DefaultMaxStep, 1);
     animateStepsBox = control<QCheckBox>(runDateFrame, "Check1", QRect(244, 33, 72, 18), QStringLiteral("Animer"), 8);
-    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 96, 16), QStringLiteral("Max échéance\u00A0:"), 31);
+    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 80, 16), QStringLiteral("Max échéance\u00a0:"), 31);
     maxStepCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    maxStepEdit = control<QLineEdit>(runDateFrame, "Text1", QRect(418, 31, 34, 22),
-                                     QString::number(ViewerModel::DefaultMaxStep));
+    maxStepEdit = control<QSpinBox>(runDateFrame, "Text1", QRect(402, 31, 50, 22));
+    maxStepEdit->setRange(1, ViewerModel::LastMaxStep);
+    maxStepEdit->setValue(ViewerModel::DefaultMaxStep);
+    // Typing 40 is not a maximum of 4 on the way: the value counts once the edit ends.
+    maxStepEdit->setKeyboardTracking(false);
+    maxStepCaption->setBuddy(maxStepEdit);
 
     statusFrame = container<QGroupBox>(currentRunFrame, "Frame6", tw(2190, 1350, 6885, 705), QStringLiteral("État\u00A0:"), 9);
     statusLabel = control<QLabel>(statusFrame, "Label3", QRect(8, 22, 262, 16), QStringLiteral("Prêt"), 10);
@@ -348,10 +353,11 @@ void Form1::createPlaceControls()
     placeLabel->hide();
     spareLabel1 = control<QLabel>(placeFrame, "Label1", QRect(136, 52, 42, 16));
 
-    nowPanel = createPanel("Frame3", QStringLiteral("Situation actuelle"), 20, tw(9555, 1290, 2715, 2400),
-                           {"picto1", "Label7", "Label6", "Label8", "Label16", "Label17", "Label18", "Label19", "Label24", "Label25"});
-    stepPanel = createPanel("Frame4", QStringLiteral("Situation à +6H"), 0, tw(9600, 3840, 2715, 2400),
-                            {"picto2", "Label13", "Label10", "Label12", "Label20", "Label21", "Label22", "Label23", "Label26", "Label27"});
+    // Both panels line up under the place frame, at its width.
+    nowPanel = createPanel("Frame3", QStringLiteral("Situation actuelle"), 20, tw(9600, 1290, 2745, 2400),
+                           {"picto1", "Label7", "Label6", "Label8", "Label16", "Label17", "Label18", "Label19", "Label24", "Label25"}, "nowPanelHint");
+    stepPanel = createPanel("Frame4", QStringLiteral("Situation à +6H"), 0, tw(9600, 3840, 2745, 2400),
+                            {"picto2", "Label13", "Label10", "Label12", "Label20", "Label21", "Label22", "Label23", "Label26", "Label27"}, "stepPanelHint");
     // The forecast panel's wind caption carries a trailing blank in the design.
     stepPanel.captions[3]->setText(QStringLiteral("Vent moyen "));
 }
@@ -359,7 +365,7 @@ void Form1::createPlaceControls()
 // Both panels: pictogram and big temperature on the left, caption/value pairs on the right.
 // names: pictogram, temperature, then caption and value of each quantity.
 Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &title, int tag, QRect rect,
-                                        const std::array<const char *, 10> &names)
+                                        const std::array<const char *, 10> &names, const char *hintName)
 {
     const QString captions[4] = {QStringLiteral("Précipitations\u00A0:"), QStringLiteral("Nébulosité"),
                                  QStringLiteral("Temp. à 850 hPa"), QStringLiteral("Vent moyen")};
@@ -367,7 +373,12 @@ Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &ti
                                QStringLiteral("0 km/h")};
     ForecastPanel panel;
     panel.frame = container<QGroupBox>(this, frameName, rect, title, tag, A::FollowRight);
-    panel.frame->hide();
+    // Until a place is chosen the panel says how to choose one; its values come after.
+    panel.hint = control<QLabel>(panel.frame, hintName, QRect(8, 20, rect.width() - 16, rect.height() - 28),
+                                 QStringLiteral("Cliquer sur la carte pour choisir un lieu\u00a0: sa prévision s'affiche ici."),
+                                 int(Msg::ChooseAPlace));
+    panel.hint->setWordWrap(true);
+    panel.hint->setAlignment(Qt::AlignCenter);
     panel.pictogram = control<PictureBox>(panel.frame, names[0], QRect(8, 22, 56, 56));
     panel.pictogram->setBackColor(palette().color(QPalette::Window));
     panel.temperature = control<QLabel>(panel.frame, names[1], QRect(2, 84, 68, 28), QStringLiteral("0°C"));
@@ -377,6 +388,7 @@ Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &ti
         panel.values[i] = control<QLabel>(panel.frame, names[3 + 2 * i], QRect(70, 33 + 34 * i, 108, 16), values[i]);
         panel.values[i]->setAlignment(Qt::AlignCenter);
     }
+    showPanelValues(panel, false);
     return panel;
 }
 

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSpinBox>
+#include <cmath>
 #include <QTimer>
 #include <QToolButton>
 
@@ -101,7 +103,9 @@ void Form1::loadSettings()
 
     log.AddLog(QStringLiteral("initialise les arrays"));
     const QPointF place(savedPlace(QStringLiteral("dx")), savedPlace(QStringLiteral("dy")));
-    maxStepEdit->setText(decimalText(SavedSettings::readNumber(QStringLiteral("num"), 30)));
+    const double maxStep = SavedSettings::readNumber(QStringLiteral("num"), ViewerModel::DefaultMaxStep);
+    maxStepEdit->setValue(std::isfinite(maxStep) ? int(qBound(1.0, std::round(maxStep), double(ViewerModel::LastMaxStep)))
+                                                 : ViewerModel::DefaultMaxStep);
 
     Legends::instance();
     float x2 = 0, y2 = 0;
@@ -189,7 +193,7 @@ void Form1::saveSettings()
     SavedSettings::writeText(QStringLiteral("geometry"), QString::fromLatin1(saveGeometry().toBase64()));
     SavedSettings::writeText(QStringLiteral("dx"), decimalText(m_model.placeX()));
     SavedSettings::writeText(QStringLiteral("dy"), decimalText(m_model.placeY()));
-    SavedSettings::writeText(QStringLiteral("num"), decimalText(parseLenient(maxStepEdit->text())));
+    SavedSettings::writeText(QStringLiteral("num"), QString::number(m_model.maxStep()));
     m_model.setAnimating(false);
     m_service->cancelAll();
 }

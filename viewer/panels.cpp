@@ -2,6 +2,7 @@
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
+#include "core/displaytext.h"
 #include "forecast/pointforecast.h"
 #include "retrieval/retrievalservice.h"
 
@@ -43,6 +44,7 @@ QLabel *labelFor(PanelRole role, QLabel *temperature, const std::array<QLabel *,
 // panels are filled once they have arrived (or could not be had).
 void Form1::computeForecast()
 {
+    m_placeChosen = true;
     for (PictureBox *box : {nowPanel.pictogram, stepPanel.pictogram}) {
         box->setPicture(QImage());
         box->setProperty("pictogram", QVariant());
@@ -73,12 +75,25 @@ void Form1::computeForecast()
         connect(batch, &MapBatch::finished, this, fill);
 }
 
+// The title and the values of a panel always belong to the same step.
 void Form1::fillPanels(int step)
 {
     fillPanel(stepPanel, true, step);
+    stepPanel.frame->setTitle(stepFrameTitle(step));
     fillPanel(nowPanel, false, 0);
-    nowPanel.frame->show();
-    stepPanel.frame->show();
+    for (const ForecastPanel *panel : {&nowPanel, &stepPanel})
+        showPanelValues(*panel, true);
+}
+
+void Form1::showPanelValues(const ForecastPanel &panel, bool shown)
+{
+    panel.hint->setVisible(!shown);
+    for (QWidget *w : {static_cast<QWidget *>(panel.pictogram), static_cast<QWidget *>(panel.temperature)})
+        w->setVisible(shown);
+    for (int i = 0; i < 4; ++i) {
+        panel.captions[i]->setVisible(shown);
+        panel.values[i]->setVisible(shown);
+    }
 }
 
 // The maps are in the cache, or could not be had: nothing is fetched from here.

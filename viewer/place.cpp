@@ -14,6 +14,7 @@ void Form1::choosePlace(float x, float y)
     const float placeY = std::floor((y - m_model.offsetY() * zoom) / zoom);
     float x2 = 0, y2 = 0;
     ConvertD1TOD2(placeX, placeY, x2, y2);
+    m_placeChosen = true;
     m_model.setPlace(placeX, placeY, x2, y2);
 }
 
@@ -22,4 +23,6 @@ void Form1::showPlace()
     auto whole = [](float v) { return QString::number(double(v) + 0.0, 'f', 0); };  // + 0.0: no "-0"
     placeLabel->setText(whole(m_model.placeX()) + QLatin1Char(' ') + whole(m_model.placeY()));
     RefreshPicture();
+    if (m_placeChosen)
+        computeForecast();
 }

@@ -1,34 +1,20 @@
 // The run commands: refresh, test for a new run, delete, download all, maximum step.
 #include "viewer/form1.h"
 
-#include "retrieval/retrievalservice.h"
 #include "core/downloadshare.h"
+#include "retrieval/retrievalservice.h"
 #include "shell/messages.h"
-#include "shell/textutil.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include <optional>
+#include <QSpinBox>
+#include <QToolTip>
 
 namespace {
 
 constexpr int LongRangeStep = 36;  // beyond it the server may not have the maps
-
-// A maximum step read from text: its rounded value, or nothing when it is too large for
-// the hours and map numbers built from it.
-std::optional<int> boundedStep(double value)
-{
-    if (!(value <= MaxStepLimit + 1.0))  // also NaN; keeps the rounding in range
-        return std::nullopt;
-    const qint64 rounded = roundHalfEven(value);
-    if (rounded > MaxStepLimit)
-        return std::nullopt;
-    return int(rounded);
-}
 
 } // namespace
 
@@ -42,7 +28,7 @@ void Form1::deleteRun()
     ask->setAttribute(Qt::WA_DeleteOnClose);
     connect(ask, &QMessageBox::finished, this, [this](int answer) {
         if (answer == QMessageBox::Yes)
-            statusLabel->setText(msg(Msg::RunDeleted).arg(m_service->deletePngFiles()));
+            showStatus(msg(Msg::RunDeleted).arg(m_service->deletePngFiles()));
     });
     ask->open();
 }
@@ -80,8 +66,7 @@ void Form1::toggleDownloadAll()
         return;
     m_model.setDownloadAll(ViewerModel::DownloadAll::Running);
 
-    // A maximum refused by setMaxStepText is not taken here either: the accepted one stays.
-    const int last = boundedStep(parseLenient(maxStepEdit->text())).value_or(m_model.maxStep());
+    const int last = m_model.maxStep();
     m_downloadAll = m_service->downloadAll(last);
     const QLocale locale;
     connect(m_downloadAll, &MapBatch::groupDone, this, [this, last, locale](int map) {
@@ -93,14 +78,12 @@ void Form1::toggleDownloadAll()
     });
 }
 
-void Form1::setMaxStepText(const QString &text)
+// The warning is long: beside the box, whole, as well as in the status line.
+void Form1::setMaxStep(int step)
 {
-    const double value = parseLenient(text);
-    if (!(value > 0))
+    m_model.setMaxStep(step);
+    if (step <= LongRangeStep)
         return;
-    const std::optional<int> step = boundedStep(value);
-    if (!step || value > LongRangeStep)
-        statusLabel->setText(msg(Msg::LongRange));
-    if (step)
-        m_model.setMaxStep(*step);
+    showStatus(msg(Msg::LongRange));
+    QToolTip::showText(maxStepEdit->mapToGlobal(QPoint(0, maxStepEdit->height())), msg(Msg::LongRange), maxStepEdit);
 }

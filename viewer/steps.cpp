@@ -13,7 +13,11 @@ void Form1::showStep(int step)
     stepScrollBar->setValue(step);
     stepHoursLabel->setText(stepHoursText(step));
     stepDateLabel->setText(stepDateText(QDateTime::currentDateTimeUtc(), step));
-    stepPanel.frame->setTitle(stepFrameTitle(step));
+    // Once a place is chosen the panel's title changes with its values.
+    if (m_placeChosen)
+        computeForecast();
+    else
+        stepPanel.frame->setTitle(stepFrameTitle(step));
 }
 
 // While the thumb is dragged only the date follows it; the map loads on release.

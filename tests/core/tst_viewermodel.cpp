@@ -31,6 +31,8 @@ private Q_SLOTS:
     void loadingHoldsTheAnimation();
     void archiveDayOfYear_data();
     void archiveDayOfYear();
+    void impossibleDate_data();
+    void impossibleDate();
     void place();
 };
 
@@ -45,7 +47,7 @@ void TstViewerModel::selection_data()
     QTest::newRow("kind unchanged") << 2 << 0 << "temp0.png";
     QTest::newRow("step 3") << 3 << 1 << "temp3.png";
     QTest::newRow("archive mode") << 4 << 1 << "p500a20040101.gif";
-    QTest::newRow("archive at 850 hPa, 31 February") << 5 << 3 << "p850a20040231.gif";
+    QTest::newRow("archive at 850 hPa, 29 February") << 5 << 3 << "p850a20040229.gif";
 }
 
 void TstViewerModel::selection()
@@ -65,7 +67,7 @@ void TstViewerModel::selection()
         m.setMode(ViewerModel::Mode::Archive);
         m.setArchiveLevel(ArchiveLevel::P850);
         m.setArchiveMonth(2);
-        m.setArchiveDay(31);
+        m.setArchiveDay(29);
         counts.selection.removeFirst();
         break;
     }
@@ -109,7 +111,8 @@ void TstViewerModel::stepLimits_data()
     QTest::newRow("past the maximum") << 30 << 31 << 30 << 30;
     QTest::newRow("negative") << 30 << -1 << 30 << 0;
     QTest::newRow("maximum lowered under the step") << 5 << 12 << 5 << 5;
-    QTest::newRow("maximum beyond what the hours can hold") << 100000 << 100000 << 5461 << 5461;
+    QTest::newRow("maximum beyond the run") << 100000 << 100000 << 64 << 64;
+    QTest::newRow("maximum 0 is 1") << 0 << 5 << 1 << 1;
 }
 
 void TstViewerModel::stepLimits()
@@ -140,7 +143,8 @@ void TstViewerModel::animation_data()
     QTest::newRow("day 59 to 60") << true << 1990 << 59 << 1990 << 60;
     QTest::newRow("last day of 1990 to 1991") << true << 1990 << 365 << 1991 << 1;
     QTest::newRow("last day of 2003 to 2004") << true << 2003 << 365 << 2004 << 1;
-    QTest::newRow("last day of 2004 stays in 2004") << true << 2004 << 365 << 2004 << 1;
+    QTest::newRow("2004 day 365 to 366") << true << 2004 << 365 << 2004 << 366;
+    QTest::newRow("last day of 2004 stays in 2004") << true << 2004 << 366 << 2004 << 1;
 }
 
 void TstViewerModel::animation()
@@ -190,8 +194,8 @@ void TstViewerModel::archiveDayOfYear_data()
     QTest::newRow("2004 day 60 is 29 February") << 2004 << 60 << 2 << 29;
     QTest::newRow("2004 day 365 is 30 December") << 2004 << 365 << 12 << 30;
     QTest::newRow("day 0 is day 1") << 1990 << 0 << 1 << 1;
-    QTest::newRow("day 400 is day 365") << 1990 << 400 << 12 << 31;
-    QTest::newRow("no such year: the date stays") << 0 << 100 << 1 << 1;
+    QTest::newRow("day 400 is the last day") << 1990 << 400 << 12 << 31;
+    QTest::newRow("2004 day 366 is 31 December") << 2004 << 366 << 12 << 31;
 }
 
 void TstViewerModel::archiveDayOfYear()
@@ -207,6 +211,31 @@ void TstViewerModel::archiveDayOfYear()
     QCOMPARE(changed.size(), qBound(1, day, 365) == 1 ? 0 : 1);  // one redraw for the month and day together
     QCOMPARE(m.archiveMonth(), month);
     QCOMPARE(m.archiveDay(), dayOfMonth);
+}
+
+void TstViewerModel::impossibleDate_data()
+{
+    QTest::addColumn<QList<int>>("ymd");
+    QTest::newRow("31 February") << QList<int>{2004, 2, 31};
+    QTest::newRow("29 February 2003") << QList<int>{2003, 2, 29};
+    QTest::newRow("day 0") << QList<int>{2004, 3, 0};
+    QTest::newRow("month 13") << QList<int>{2004, 13, 1};
+    QTest::newRow("year 0") << QList<int>{0, 1, 1};
+}
+
+// Refused by name, and the day shown stays: nothing to fetch.
+void TstViewerModel::impossibleDate()
+{
+    QFETCH(QList<int>, ymd);
+    ViewerModel m;
+    m.setArchiveDate(1990, 3, 2);
+    Counts counts(m);
+    QSignalSpy refused(&m, &ViewerModel::archiveDateRefused);
+    QVERIFY(!m.setArchiveDate(ymd[0], ymd[1], ymd[2]));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first(), (QVariantList{ymd[0], ymd[1], ymd[2]}));
+    QCOMPARE(m.archiveDate(), QDate(1990, 3, 2));
+    QCOMPARE(counts.selection.size(), 0);
 }
 
 // The place is kept in both frames; the wind and storm maps show the second.

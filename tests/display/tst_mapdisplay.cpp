@@ -13,6 +13,8 @@
 #include "mapserver/mapkinds.h"
 #include "mapserver/maprender.h"
 
+#include "core/mapselection.h"
+
 #include <QtWidgets>
 #include <cmath>
 
@@ -208,7 +210,7 @@ private Q_SLOTS:
         FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(0);
 
         // The animation wraps at the maximum; in archive mode it moves the days instead.
-        FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("1"));
+        FormHarness::typeMaxStep(*form, QStringLiteral("1"));
         FormHarness::tick(*form);
         QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 1);
         FormHarness::tick(*form);
@@ -255,7 +257,7 @@ private Q_SLOTS:
             h.cacheMap(kind, 0);
         auto form = h.makeForm(config);
         FormHarness::setPlace(*form, 1234, form->model().placeY());
-        FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(QStringLiteral("12"));
+        FormHarness::typeMaxStep(*form, QStringLiteral("12"));
         FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(1);
         // Part of the map has arrived (its unfinished copy may have no name yet).
         const auto arriving = [&] {
@@ -306,21 +308,47 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1,%2").arg(marker.x()).arg(marker.y())));
     }
 
-    void archiveRolledDate()
+    void impossibleArchiveDate_data()
     {
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("31 February") << "2" << "31" << "31/02/2004";
+        QTest::newRow("day 0") << "3" << "0" << "00/03/2004";
+        QTest::newRow("month 13") << "13" << "1" << "01/13/2004";  // refused as the month is typed
+    }
+
+    // Typed into the lists and ended with Enter: a day that does not exist is refused by
+    // name, nothing is fetched, and the lists go back to the day shown.
+    void impossibleArchiveDate()
+    {
+        QFETCH(QString, month);
+        QFETCH(QString, day);
+        QFETCH(QString, named);
         auto form = startedForm(h.config());
-        h.writeCache(QStringLiteral("p500a20040231.gif"), h.server.mapBytes(QStringLiteral("/archive/ra/2004/Rrea00120040302.gif")));
-        form->model().setArchiveYear(2004);
-        // Typed into the month and day boxes.
-        for (const auto &[name, text] : {std::pair{"Combo2", "2"}, std::pair{"Combo3", "31"}}) {
+        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
+        QVERIFY(h.settle(*form));
+        const auto type = [&form](const char *name, const QString &text) {
             QLineEdit *edit = FormHarness::ctl<QComboBox>(*form, name)->lineEdit();
             edit->selectAll();
-            QTest::keyClicks(edit, QLatin1String(text));
-        }
-        FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
-        QCOMPARE(form->shownMapName(), QStringLiteral("p500a20040231.gif"));
-        QCOMPARE(form->windowTitle(), msg(56) + QLatin1Char(' ') + systemLongDate(QDate(2004, 3, 2)));
-        verifyShows(*form, QStringLiteral("p500a20040231.gif"), 0);  // no marker in archive mode
+            QTest::keyClicks(edit, text);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        type("Combo2", month);
+        QVERIFY(h.settle(*form));
+        const QString shown = form->shownMapName();
+        h.server.clearRequests();
+        type("Combo3", day);
+        QVERIFY(h.settle(*form));
+        const QString status = FormHarness::ctl<QLabel>(*form, "Label33")->text();
+        QVERIFY2(status.contains(named), qPrintable(status));
+        QVERIFY(h.server.requests().isEmpty());
+        QCOMPARE(form->shownMapName(), shown);
+        const QDate date = form->model().archiveDate();
+        QCOMPARE(FormHarness::ctl<QComboBox>(*form, "Combo2")->currentText(), QString::number(date.month()));
+        QCOMPARE(FormHarness::ctl<QComboBox>(*form, "Combo3")->currentText(), QString::number(date.day()));
+        QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll2")->value(), date.dayOfYear());
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label32")->text(), longDate(date));
     }
 
     // The copies do not look at the cache nor the server: nothing answers any more.

@@ -100,7 +100,7 @@ private Q_SLOTS:
         QTest::newRow("1990 day 60 is 1 March") << "1990" << 60 << false << QDate(1990, 3, 1);
         QTest::newRow("2004 day 365 is 30 December") << "2004" << 365 << false << QDate(2004, 12, 30);
         QTest::newRow("after 1990 day 365: 1 January 1991") << "1990" << 365 << true << QDate(1991, 1, 1);
-        QTest::newRow("after 2004 day 365: 1 January 2004") << "2004" << 365 << true << QDate(2004, 1, 1);
+        QTest::newRow("after 2004 day 366: 1 January 2004") << "2004" << 366 << true << QDate(2004, 1, 1);
     }
     void archiveDay()
     {

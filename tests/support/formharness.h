@@ -121,6 +121,15 @@ public:
         QApplication::sendEvent(map, &turn);
     }
 
+    // "Max échéance" typed over and ended with Enter, as a user would.
+    static void typeMaxStep(const Form1 &form, const QString &text)
+    {
+        QWidget *box = ctl(form, "Text1");
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
     // The place of the point forecast, in both map frames.
     static void setPlace(Form1 &form, float x, float y)
     {

@@ -123,7 +123,7 @@ void TstForm1::controls_data()
         {"Label2", "QLabel", "Frame5", "0h", ""},
         {"Check1", "QCheckBox", "Frame5", "Animer", "8"},
         {"Label15", "QLabel", "Frame5", "Max échéance\u00A0:", "31"},
-        {"Text1", "QLineEdit", "Frame5", "30", ""},
+        {"Text1", "QSpinBox", "Frame5", "30", ""},
         {"Frame6", "QGroupBox", "Frame2", "État\u00A0:", "9"},
         {"Label3", "QLabel", "Frame6", "Prêt", "10"},
         {"tour", "QFrame", "Frame6", "", ""},
@@ -244,7 +244,7 @@ void TstForm1::shutdownSaves_data()
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("num");
     QTest::newRow("number then letters") << "40abc" << "40";
-    QTest::newRow("empty box") << "" << "0";
+    QTest::newRow("empty box: the last value") << "" << "30";
 }
 
 void TstForm1::shutdownSaves()
@@ -253,7 +253,7 @@ void TstForm1::shutdownSaves()
     QFETCH(QString, num);
     auto form = h.makeForm(false);
     form->show();
-    FormHarness::ctl<QLineEdit>(*form, "Text1")->setText(text1);
+    FormHarness::typeMaxStep(*form, text1);
     QVERIFY(form->close());
     QCOMPARE(SavedSettings::readText(QStringLiteral("num")), num);
 }
