@@ -391,21 +391,3 @@ Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &ti
     showPanelValues(panel, false);
     return panel;
 }
-
-// Every control with a key says which; texts from the message table, so after the
-// language file is read.
-void Form1::applyToolTips()
-{
-    const std::pair<QWidget *, Msg> tips[] = {
-        {zoomInButton, Msg::ZoomInTip},       {zoomOutButton, Msg::ZoomOutTip},
-        {panUpButton, Msg::PanUpTip},         {panDownButton, Msg::PanDownTip},
-        {panLeftButton, Msg::PanLeftTip},     {panRightButton, Msg::PanRightTip},
-        {copyAddressButton, Msg::CopyAddressTip}, {fitViewButton, Msg::FitViewTip},
-        {homeViewButton, Msg::HomeViewTip},   {helpButton, Msg::HelpTip},
-        {animateStepsBox, Msg::AnimateTip},   {animateDaysBox, Msg::AnimateTip},
-        {stepScrollBar, Msg::StepKeysTip},    {archiveDayScrollBar, Msg::StepKeysTip},
-        {stopButton, Msg::StopTip},
-    };
-    for (const auto &[widget, message] : tips)
-        widget->setToolTip(msg(message));
-}

@@ -3,7 +3,12 @@
 #include "viewer/form1.h"
 #include "viewer/picturebox.h"
 
+#include "shell/messages.h"
+
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -62,4 +67,22 @@ void Form1::stepBy(int delta)
         m_model.setArchiveDayOfYear(m_model.archiveDayOfYear() + delta);
     else
         m_model.setStep(m_model.step() + delta);
+}
+
+// Every control with a key says which; texts from the message table, so after the
+// language file is read.
+void Form1::applyToolTips()
+{
+    const std::pair<QWidget *, Msg> tips[] = {
+        {zoomInButton, Msg::ZoomInTip},       {zoomOutButton, Msg::ZoomOutTip},
+        {panUpButton, Msg::PanUpTip},         {panDownButton, Msg::PanDownTip},
+        {panLeftButton, Msg::PanLeftTip},     {panRightButton, Msg::PanRightTip},
+        {copyAddressButton, Msg::CopyAddressTip}, {fitViewButton, Msg::FitViewTip},
+        {homeViewButton, Msg::HomeViewTip},   {helpButton, Msg::HelpTip},
+        {animateStepsBox, Msg::AnimateTip},   {animateDaysBox, Msg::AnimateTip},
+        {stepScrollBar, Msg::StepKeysTip},    {archiveDayScrollBar, Msg::StepKeysTip},
+        {stopButton, Msg::StopTip},
+    };
+    for (const auto &[widget, message] : tips)
+        widget->setToolTip(msg(message));
 }

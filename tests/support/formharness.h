@@ -59,6 +59,14 @@ public:
 
     std::unique_ptr<Form1> makeForm(bool load = true) { return makeForm(config(), load); }
 
+    // After start-up, the place of the point forecast at (x, y) twips.
+    std::unique_ptr<Form1> makeFormAt(float x, float y)
+    {
+        auto form = makeForm();
+        setPlace(*form, x, y);
+        return form;
+    }
+
     std::unique_ptr<Form1> makeForm(const Form1Config &config, bool load = true)
     {
         auto form = std::make_unique<Form1>(config);

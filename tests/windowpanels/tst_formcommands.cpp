@@ -61,12 +61,6 @@ private:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    std::unique_ptr<Form1> formAtPlace()
-    {
-        auto form = h.makeForm();
-        FormHarness::setPlace(*form, 4000, 4000);
-        return form;
-    }
     FormHarness h;
 };
 
@@ -84,7 +78,7 @@ void TstFormCommands::bothPanels()
 {
     QFETCH(int, step);
     QFETCH(bool, archive);
-    auto form = formAtPlace();
+    auto form = h.makeFormAt(4000, 4000);
     FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(step);
     if (archive)
         FormHarness::ctl<QRadioButton>(*form, "Option9")->setChecked(true);
@@ -108,7 +102,7 @@ void TstFormCommands::bothPanels()
 
 void TstFormCommands::missingMapOnlyThatQuantity()
 {
-    auto form = formAtPlace();
+    auto form = h.makeFormAt(4000, 4000);
     for (const char *key : {"temp", "nebu"})
         h.server.setFault(QLatin1Char('*') + FormHarness::mapPath(key, 3).section(QLatin1Char('/'), -1), Fault{.status = 404});
     FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(3);

@@ -11,12 +11,6 @@ class TstPanelFeedback : public QObject {
     Q_OBJECT
     FormHarness h;
 
-    std::unique_ptr<Form1> formAtPlace()
-    {
-        auto form = h.makeForm();
-        FormHarness::setPlace(*form, 4000, 4000);
-        return form;
-    }
     static QLabel *label(const Form1 &form, const char *name) { return FormHarness::ctl<QLabel>(form, name); }
 
 private Q_SLOTS:
@@ -56,7 +50,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, keys);
         QFETCH(int, step);
-        auto form = formAtPlace();
+        auto form = h.makeFormAt(4000, 4000);
         FormHarness::ctl<QPushButton>(*form, "Command3")->click();
         QTRY_VERIFY(!label(*form, "Label13")->isHidden());
         QWidget *map = FormHarness::ctl(*form, "Picture1");
@@ -81,7 +75,7 @@ private Q_SLOTS:
     // No map to be had: every value unavailable and no weather pictured.
     void noValuesNoPictogram()
     {
-        auto form = formAtPlace();
+        auto form = h.makeFormAt(4000, 4000);
         h.server.setFault(QStringLiteral("*"), Fault{.status = 404});
         FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(5);
         QVERIFY(h.settle(*form));
