@@ -69,6 +69,7 @@ enum class Msg : int {
     RunDeleted = 104,      // %1: how many maps
     AddressCopied = 105,   // followed by the address
     ChooseAPlace = 106,    // in the forecast panels until a place is chosen
+    MaxStepTip = 107,
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }

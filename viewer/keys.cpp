@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -81,7 +82,7 @@ void Form1::applyToolTips()
         {homeViewButton, Msg::HomeViewTip},   {helpButton, Msg::HelpTip},
         {animateStepsBox, Msg::AnimateTip},   {animateDaysBox, Msg::AnimateTip},
         {stepScrollBar, Msg::StepKeysTip},    {archiveDayScrollBar, Msg::StepKeysTip},
-        {stopButton, Msg::StopTip},
+        {stopButton, Msg::StopTip},           {maxStepEdit, Msg::MaxStepTip},
     };
     for (const auto &[widget, message] : tips)
         widget->setToolTip(msg(message));

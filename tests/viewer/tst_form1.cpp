@@ -74,6 +74,13 @@ void TstForm1::window()
         if (label && label->wordWrap() && label->heightForWidth(label->width()) > label->height() + 1)
             problems << name + QStringLiteral(" clips its lines");
     }
+    // The run buttons stand apart, not edge to edge.
+    const char *row[] = {"Command10", "Command2", "Command1", "Command15"};
+    for (int i = 1; i < 4; ++i) {
+        const int gap = FormHarness::ctl(*form, row[i])->x() - FormHarness::ctl(*form, row[i - 1])->geometry().right();
+        if (gap < 2)
+            problems << QStringLiteral("%1 touches %2").arg(QLatin1String(row[i - 1]), QLatin1String(row[i]));
+    }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
 }
 
