@@ -248,9 +248,7 @@ void Form1::redrawMap()
 // would decode as weather.
 void Form1::paintMap(const QImage &map)
 {
-    mapPicture->clearCanvas();
-    if (!map.isNull())
-        mapPicture->paintPicture(map, mapRectPixels(m_model.offsetX(), m_model.offsetY(), m_model.zoom(), map.size()));
+    mapPicture->showPicture(map, mapRectPixels(m_model.offsetX(), m_model.offsetY(), m_model.zoom(), map.size()));
 }
 
 void Form1::drawPlaceMarker()

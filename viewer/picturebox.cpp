@@ -19,8 +19,24 @@ void PictureBox::setBackColor(const QColor &color)
     clearCanvas();
 }
 
+void PictureBox::settlePicture() const
+{
+    if (!m_pictureOwed)
+        return;
+    m_pictureOwed = false;
+    if (m_picture.size() == m_owedSize && m_picture.format() == QImage::Format_RGB32) {
+        m_canvas = m_picture;  // opaque and the whole canvas: drawn, it would be the same pixels
+        return;
+    }
+    m_canvas = QImage(m_owedSize, QImage::Format_RGB32);
+    m_canvas.fill(m_backColor);
+    if (!m_picture.isNull())
+        QPainter(&m_canvas).drawImage(0, 0, m_picture);
+}
+
 void PictureBox::ensureCanvas()
 {
+    settlePicture();
     const QSize want = size().expandedTo(QSize(1, 1));
     if (m_canvas.size() == want)
         return;
@@ -39,11 +55,9 @@ void PictureBox::setPicture(const QImage &picture)
     m_picture = picture;
     if (m_autoSize && !picture.isNull())
         resize(picture.size());
-    clearCanvas();
-    if (!picture.isNull()) {
-        QPainter p(&m_canvas);
-        p.drawImage(0, 0, picture);
-    }
+    m_owedSize = size().expandedTo(QSize(1, 1));
+    m_pictureOwed = true;
+    m_printPos = QPoint();
     update();
 }
 
@@ -96,9 +110,35 @@ void PictureBox::printText(const QString &text)
 
 void PictureBox::clearCanvas()
 {
+    m_pictureOwed = false;  // about to be covered
     ensureCanvas();
     m_canvas.fill(m_backColor);
     m_printPos = QPoint();
+    update();
+}
+
+void PictureBox::showPicture(const QImage &image, const QRect &dest)
+{
+    m_pictureOwed = false;
+    ensureCanvas();
+    m_printPos = QPoint();
+    const QRect covered = image.isNull() ? QRect() : dest.intersected(m_canvas.rect());
+    if (covered.isEmpty() || image.hasAlphaChannel()) {  // what shows through must be the back colour
+        clearCanvas();
+        paintPicture(image, dest);
+        return;
+    }
+    // The bands above, below, left and right of the map.
+    const QRect all = m_canvas.rect();
+    QPainter p(&m_canvas);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(QRect(all.left(), all.top(), all.width(), covered.top() - all.top()), m_backColor);
+    p.fillRect(QRect(all.left(), covered.bottom() + 1, all.width(), all.bottom() - covered.bottom()), m_backColor);
+    p.fillRect(QRect(all.left(), covered.top(), covered.left() - all.left(), covered.height()), m_backColor);
+    p.fillRect(QRect(covered.right() + 1, covered.top(), all.right() - covered.right(), covered.height()), m_backColor);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(dest, image);
     update();
 }
 

@@ -42,6 +42,8 @@ public:
     void setPrintPosition(QPoint pixels) { m_printPos = pixels; }
     // Fills the canvas with the back colour and puts the print position home.
     void clearCanvas();
+    // clearCanvas then paintPicture, filling only what dest leaves uncovered.
+    void showPicture(const QImage &image, const QRect &dest);
     // Darkens what is drawn by half, so it reads as a picture in the background.
     void dim();
 
@@ -50,7 +52,11 @@ public:
     // The same for a position in twips of the box.
     qint32 pointTwips(float x, float y);
 
-    QImage canvas() const { return m_canvas; }
+    QImage canvas() const
+    {
+        settlePicture();
+        return m_canvas;
+    }
 
 Q_SIGNALS:
     // Positions in twips of the box (pixels x 15).
@@ -74,8 +80,12 @@ protected:
 private:
     // A hidden widget gets no resize event until shown: size the canvas on every use.
     void ensureCanvas();
+    // Hidden holders are mostly never read: setPicture draws on first use of the canvas.
+    void settlePicture() const;
 
-    QImage m_canvas;
+    mutable QImage m_canvas;
+    mutable bool m_pictureOwed = false;
+    QSize m_owedSize;  // the canvas size when the picture was put in
     QImage m_picture;
     QColor m_backColor = Qt::white;
     QColor m_foreColor = Qt::black;
