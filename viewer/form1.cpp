@@ -48,7 +48,15 @@ Form1::Form1(const Form1Config &config, QWidget *parent)
     centreOnScreen();
 }
 
-Form1::~Form1() = default;
+// Jobs still under way end with the service: what they report must not reach a window
+// being destroyed (the start-up probe would go on with the start-up).
+Form1::~Form1()
+{
+    for (QObject *job : m_service->findChildren<QObject *>())
+        job->disconnect(this);
+    m_service->disconnect(this);
+    delete m_service;
+}
 
 void Form1::centreOnScreen()
 {

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void shutdownSaves_data();
     void shutdownSaves();
     void garbagePlace();
+    void closedDuringStartUp();
 
 private:
     FormHarness h;
@@ -275,6 +276,19 @@ void TstForm1::garbagePlace()
     QCOMPARE(m.placeX(), 4000.0f);
     QCOMPARE(m.placeY(), 0.0f);
     QVERIFY(std::isfinite(m.placeX2()) && std::isfinite(m.placeY2()));
+}
+
+// A window destroyed while its start-up still waits for the newest-run probe: the probe
+// ends with the window, and its end reaches nothing.
+void TstForm1::closedDuringStartUp()
+{
+    h.server.setFault(QStringLiteral("*"), Fault{.delayMs = 300});
+    auto form = h.makeForm(false);
+    form->Form_Load();
+    QVERIFY(!form->startupDone());
+    form.reset();
+    QTest::qWait(400);
+    h.server.clearFaults();
 }
 
 QTEST_MAIN(TstForm1)
