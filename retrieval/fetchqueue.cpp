@@ -26,6 +26,14 @@ qint64 MapFetch::announced() const
     return m_transfer ? m_transfer->announcedLength() : -1;
 }
 
+// Qt reports a short write (a full disk) with no reason of its own: the system's says why.
+static QString writeFailure(const QFileDevice &file, int systemError)
+{
+    if (file.error() == QFileDevice::NoError && systemError != 0)
+        return qt_error_string(systemError);
+    return file.errorString();
+}
+
 bool MapFetch::write(const char *data, qsizetype size)
 {
     if (!m_temp && m_body.size() + size <= MemoryLimit) {
@@ -35,7 +43,7 @@ bool MapFetch::write(const char *data, qsizetype size)
     if (!m_temp && !spill())
         return false;
     if (m_temp->write(data, size) != size) {
-        m_writeError = m_temp->errorString();
+        m_writeError = writeFailure(*m_temp, errno);
         return false;
     }
     return true;
@@ -45,7 +53,7 @@ bool MapFetch::spill()
 {
     m_temp = new QTemporaryFile(m_file + QStringLiteral(".XXXXXX"));
     if (!m_temp->open() || m_temp->write(m_body) != m_body.size()) {
-        m_writeError = m_temp->errorString();
+        m_writeError = writeFailure(*m_temp, errno);
         return false;
     }
     m_body = QByteArray();
@@ -88,7 +96,7 @@ QString MapFetch::commit()
             return m_writeError;
     }
     if (!m_temp->flush())
-        return m_temp->errorString();
+        return writeFailure(*m_temp, errno);
     m_temp->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                            | QFileDevice::ReadOther);
     if (std::rename(QFile::encodeName(m_temp->fileName()).constData(), QFile::encodeName(m_file).constData()) != 0)
