@@ -22,6 +22,21 @@ RetrievalService::RetrievalService(const QString &cacheDir, const QStringList &h
     connect(&m_queue, &FetchQueue::activity, this, &RetrievalService::updateActivity);
 }
 
+// The jobs go first, while all they report to still stands: left to the end, they would be
+// finished by the queue's own end into a service already half gone.
+RetrievalService::~RetrievalService()
+{
+    QList<QPointer<QObject>> jobs = m_jobs;
+    jobs.append(m_runJob);
+    for (const QPointer<QObject> &job : std::as_const(jobs)) {
+        if (job) {
+            job->disconnect(this);
+            delete job.data();
+        }
+    }
+    m_queue.disconnect(this);
+}
+
 void RetrievalService::setDirect(bool direct)
 {
     TransferOptions options = m_queue.options();

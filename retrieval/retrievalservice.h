@@ -23,6 +23,7 @@ public:
     static constexpr int LowBandwidthLowSpeedSeconds = 60;
 
     RetrievalService(const QString &cacheDir, const QStringList &hosts, QObject *parent = nullptr);
+    ~RetrievalService() override;
 
     EventLog &log() { return m_log; }
     Servers &servers() { return m_servers; }

@@ -165,6 +165,19 @@ private Q_SLOTS:
     }
 
     // Held at start-up: the request is logged and refused, nothing is asked for.
+    // The service ends while a probe, a step and single maps are still on their way: the
+    // jobs end with it and report to nothing, and no unfinished copy stays behind.
+    void destroyedWhileJobsRun()
+    {
+        m_server->setFault("*", Fault{.delayMs = 300});
+        m_service->ChercheModele();
+        m_service->fetchMaps({{1, 1}, {1, 2}});
+        QTest::qWait(50);
+        m_service.reset();
+        QTest::qWait(400);
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.png*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void heldAtStartUp()
     {
         m_service->setHeld(true);
