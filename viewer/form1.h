@@ -28,22 +28,22 @@
 //  Frame2       currentRunFrame
 //  Label11      kindCaption            Type de carte :
 //  Option1, 3, 2, 4, 5, 6, 7            by kind number: kindOptions[0..6]
-//               kindOptions[k]         Températures, Précipitation, Nébulosité,
-//                                      Température à 850hPa, Orages J/kg,
-//                                      Geopotentiel 500hPa, Vents
+//               kindOptions[k]         Températures, Précipitations, Nébulosité,
+//                                      Température à 850 hPa, Orages J/kg,
+//                                      Géopotentiel 500 hPa, Vents
 //  Frame5       runDateFrame           Date du run :
 //  Label14      stepDateLabel          (date and hour of the step)
 //  Label2       stepHoursLabel         0h
 //  HScroll1     stepScrollBar
 //  Check1       animateStepsBox        Animer
 //  Label15      maxStepCaption         Max échéance :
-//  Text1        maxStepEdit            30
-//  Frame6       statusFrame            Etat :
-//  Label3       statusLabel            Idle
+//  Text1        maxStepEdit            30 (spin box, 1 to 64)
+//  Frame6       statusFrame            État :
+//  Label3       statusLabel            Prêt
 //  tour, tour2  progressOutline, progressFill
 //  stopButton   stopButton             ✕
 //  -- mode --------------------------------------------------------------------------------
-//  Option8      currentRunOption       Runs Actuels
+//  Option8      currentRunOption       Runs actuels
 //  Option9      archiveOption          Archives
 //  -- archives (Frame7) -------------------------------------------------------------------
 //  Frame7       archiveFrame           Archives
@@ -53,25 +53,25 @@
 //  Combo2       monthCombo             1
 //  Label31      dayCaption             Jour :
 //  Combo3       dayCombo               1
-//  Option10     archive500Option       Geopotentiel à 500hPa
-//  Option11     archive850Option       Températures à 850hPa
+//  Option10     archive500Option       Géopotentiel à 500 hPa
+//  Option11     archive850Option       Températures à 850 hPa
 //  HScroll2     archiveDayScrollBar
 //  Label29      archiveDateCaption     Date :
 //  Label32      archiveDateLabel
 //  Check3       animateDaysBox         Animer
 //  Command12    showArchiveButton      Affiche
-//  Frame8       archiveStatusFrame     Etat :
+//  Frame8       archiveStatusFrame     État :
 //  Label33      archiveStatusLabel
 //  -- run commands ------------------------------------------------------------------------
 //  Command10    refreshRunButton       Actualiser le run
 //  Command2     probeRunButton         Teste si nouveaux modèles
 //  Command1     deleteRunButton        Effacer le run
 //  Command15    downloadAllButton      Télécharger tout
-//  Check2       lowBandwidthBox        Connexion bas debit
+//  Check2       lowBandwidthBox        Connexion bas débit
 //  Check4       valueBoxCheck          Rectangle valeur activé
 //  -- place and point forecast ------------------------------------------------------------
 //  Frame1       placeFrame             Localisation
-//  Label9       placeHint              Cliquer sur la carte pour selectionner un lieu
+//  Label9       placeHint              Cliquer sur la carte pour sélectionner un lieu
 //  Command3     computeButton          Calculer
 //  Label4       placeLabel             (hidden: the place in twips)
 //  Label1, Label5  (blank, kept for the language file)
@@ -82,11 +82,11 @@
 //  Label7/13    *.temperature          0°C
 //  Label6/10, Label8/12    *.captions[0], *.values[0]    Précipitations :, 0 mm
 //  Label16/20, Label17/21  *.captions[1], *.values[1]    Nébulosité, 0%
-//  Label18/22, Label19/23  *.captions[2], *.values[2]    Temp à 850Pa, 0°C
+//  Label18/22, Label19/23  *.captions[2], *.values[2]    Temp. à 850 hPa, 0°C
 //  Label24/26, Label25/27  *.captions[3], *.values[3]    Vent moyen, 0 km/h
 //  -- help --------------------------------------------------------------------------------
 //  Command14    helpButton             Aide
-//  Command13    aboutButton            A propos
+//  Command13    aboutButton            À propos
 //  Label35      creditLabel            Les cartes sont la propriété de leur site d'origine
 //  Timer1       animationTimer         (500 ms)
 #include "core/viewermodel.h"
