@@ -33,6 +33,20 @@ public:
         return m_settingsDir.isValid() && server.start();
     }
 
+    // Once per test case, numbers written the French way (the panels' decimal comma).
+    bool startInFrench()
+    {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        return start();
+    }
+
+    // Before each test: empty settings, a server without faults.
+    void resetAll()
+    {
+        resetSettings();
+        server.clearFaults();
+    }
+
     // Empty settings ("help" set to keep the start-up window away unless a test wants it).
     void resetSettings(const char *help = "1")
     {

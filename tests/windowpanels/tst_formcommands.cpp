@@ -30,16 +30,8 @@ QStringList mapPaths(int step, int lastKind = 7)
 class TstFormCommands : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(h.start());
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    }
-    void init()
-    {
-        h.resetSettings();
-        h.server.clearFaults();
-    }
+    void initTestCase() { QVERIFY(h.startInFrench()); }
+    void init() { h.resetAll(); }
 
     void bothPanels_data();
     void bothPanels();

@@ -14,16 +14,8 @@ class TstPanelFeedback : public QObject {
     static QLabel *label(const Form1 &form, const char *name) { return FormHarness::ctl<QLabel>(form, name); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(h.start());
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    }
-    void init()
-    {
-        h.resetSettings();
-        h.server.clearFaults();
-    }
+    void initTestCase() { QVERIFY(h.startInFrench()); }
+    void init() { h.resetAll(); }
 
     // Before any place: how to choose one, in both panels, and no values.
     void hintBeforeAPlace()
