@@ -23,7 +23,8 @@ struct CacheFile {
 bool put(const QString &folder, const CacheFile &f)
 {
     QFile file(QDir(folder).filePath(f.name));
-    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(f.size, 'x')) == f.size
+    // Flushed before the time is set: a write left in the buffer would make the file new again.
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(f.size, 'x')) == f.size && file.flush()
            && file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * f.shownMinutesAgo), QFileDevice::FileModificationTime);
 }
 
