@@ -70,6 +70,13 @@ enum class Msg : int {
     AddressCopied = 105,   // followed by the address
     ChooseAPlace = 106,    // in the forecast panels until a place is chosen
     MaxStepTip = 107,
+    // Meteogram window: 110 to 129.
+    Meteogram = 110,       // the button that opens it, and its title
+    // Export: 130 to 149.
+    ExportImage = 130,
+    ExportAnimation = 131,
+    // Language choice and texts the code once wrote itself: 150 to 199.
+    Language = 150,
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }

@@ -117,7 +117,8 @@ void Form1::connectCommands()
         {deleteRunButton, &Form1::deleteRun},       {probeRunButton, &Form1::probeRun},
         {computeButton, &Form1::computeForecast},   {refreshRunButton, &Form1::refreshRun},
         {copyAddressButton, &Form1::copyAddress},   {showArchiveButton, &Form1::RefreshPicture},
-        {downloadAllButton, &Form1::toggleDownloadAll},
+        {downloadAllButton, &Form1::toggleDownloadAll}, {meteogramButton, &Form1::openMeteogram},
+        {exportImageButton, &Form1::exportImage},   {exportAnimationButton, &Form1::exportAnimation},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);

@@ -73,6 +73,7 @@
 //  Frame1       placeFrame             Localisation
 //  Label9       placeHint              Cliquer sur la carte pour sélectionner un lieu
 //  Command3     computeButton          Calculer
+//  meteogramButton meteogramButton    Météogramme (key M)
 //  Label4       placeLabel             (hidden: the place in twips)
 //  Label1, Label5  (blank, kept for the language file)
 //  Frame3       nowPanel.frame         Situation actuelle
@@ -85,6 +86,8 @@
 //  Label18/22, Label19/23  *.captions[2], *.values[2]    Temp. à 850 hPa, 0°C
 //  Label24/26, Label25/27  *.captions[3], *.values[3]    Vent moyen, 0 km/h
 //  -- help --------------------------------------------------------------------------------
+//  exportImageButton      exportImageButton      Exporter l'image…
+//  exportAnimationButton  exportAnimationButton  Exporter l'animation…
 //  Command14    helpButton             Aide
 //  Command13    aboutButton            À propos
 //  Label35      creditLabel            Les cartes sont la propriété de leur site d'origine
@@ -255,6 +258,9 @@ private:
     void toggleDownloadAll();
     void setMaxStep(int step);
     bool refusedWhileBusy();
+    void openMeteogram();                           // meteogramcommands.cpp
+    void exportImage();                             // exportcommands.cpp
+    void exportAnimation();
     void copyAddress();                             // form1.cpp
     void watchKeys();                               // keys.cpp
     bool viewerKey(const QKeyEvent &key);
@@ -314,9 +320,10 @@ private:
 
     QGroupBox *placeFrame;
     QLabel *placeHint, *placeLabel, *spareLabel1, *spareLabel5;
-    QPushButton *computeButton;
+    QPushButton *computeButton, *meteogramButton;
     ForecastPanel nowPanel, stepPanel;
 
+    QPushButton *exportImageButton, *exportAnimationButton;
     QPushButton *helpButton, *aboutButton;
     QLabel *creditLabel;
     QTimer *animationTimer;

@@ -329,6 +329,10 @@ void Form1::createCommandControls()
     valueBoxCheck->setChecked(true);
 
     const int corner = A::FollowRight | A::FollowBottom;
+    exportImageButton = control<QPushButton>(this, "exportImageButton", QRect(694, 490, 128, 19),
+                                             QStringLiteral("Exporter l'image…"), int(Msg::ExportImage), corner);
+    exportAnimationButton = control<QPushButton>(this, "exportAnimationButton", QRect(694, 512, 128, 19),
+                                                 QStringLiteral("Exporter l'animation…"), int(Msg::ExportAnimation), corner);
     helpButton = control<QPushButton>(this, "Command14", tw(10860, 8025, 1290, 285), QStringLiteral("Aide"), 28, corner);
     aboutButton = control<QPushButton>(this, "Command13", tw(10875, 8370, 1290, 285), QStringLiteral("À propos"), 29, corner);
     // Reaches the window's right and bottom edges, in a slightly smaller type: three lines fit.
@@ -348,10 +352,13 @@ void Form1::createPlaceControls()
     placeHint = control<QLabel>(placeFrame, "Label9", QRect(6, 16, 171, 30), QStringLiteral("Cliquer sur la carte pour sélectionner un lieu"), 18);
     placeHint->setWordWrap(true);
     placeHint->setAlignment(Qt::AlignCenter);
-    computeButton = control<QPushButton>(placeFrame, "Command3", QRect(52, 49, 80, 22), QStringLiteral("Calculer"), 19);
+    computeButton = control<QPushButton>(placeFrame, "Command3", QRect(8, 49, 80, 22), QStringLiteral("Calculer"), 19);
+    meteogramButton = control<QPushButton>(placeFrame, "meteogramButton", QRect(94, 49, 84, 22),
+                                           QStringLiteral("Météogramme"), int(Msg::Meteogram));
     placeLabel = control<QLabel>(placeFrame, "Label4", QRect(6, 52, 44, 16));
     placeLabel->hide();
     spareLabel1 = control<QLabel>(placeFrame, "Label1", QRect(136, 52, 42, 16));
+    spareLabel1->hide();
 
     // Both panels line up under the place frame, at its width.
     nowPanel = createPanel("Frame3", QStringLiteral("Situation actuelle"), 20, tw(9600, 1290, 2745, 2400),

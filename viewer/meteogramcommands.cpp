@@ -1,0 +1,5 @@
+#include "viewer/form1.h"
+
+void Form1::openMeteogram()
+{
+}
