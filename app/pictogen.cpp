@@ -1,8 +1,8 @@
 // Draws the weather pictograms and writes them as GIF files:
 //   cartavent-pictogen OUTDIR [SHEET.png]
 // The optional sheet shows every pictogram enlarged on light and dark grounds.
-#include "mapserver/colourreduction.h"
-#include "mapserver/gifencoder.h"
+#include "gif/colourreduction.h"
+#include "gif/gifencoder.h"
 #include "shell/offscreen.h"
 
 #include <QDir>

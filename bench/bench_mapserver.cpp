@@ -2,7 +2,7 @@
 // Usage: bench_mapserver [maps] [--run YYYY-MM-DDTHH] [--save DIR]
 // (DIR receives a PNG of each kind at +6 h and +72 h of that run, and two archive maps)
 #include "benchsupport.h"
-#include "mapserver/gifencoder.h"
+#include "gif/gifencoder.h"
 #include "mapserver/mappath.h"
 #include "mapserver/maprender.h"
 

@@ -1,6 +1,6 @@
 #include "mapserver/mapstore.h"
 
-#include "mapserver/gifencoder.h"
+#include "gif/gifencoder.h"
 #include "mapserver/mappath.h"
 #include "mapserver/maprender.h"
 

@@ -75,6 +75,23 @@ enum class Msg : int {
     // Export: 130 to 149.
     ExportImage = 130,
     ExportAnimation = 131,
+    ExportNoMap = 132,          // "Exporter l'image" without a map on display
+    ExportImageSaved = 133,     // %1: the file
+    ExportAnimationSaved = 134, // %1: how many frames, %2: the file
+    ExportNoSteps = 135,        // no map of the kind in the cache
+    ExportCurrentRunOnly = 136, // the animation asked for in archive mode
+    ExportUnwritable = 137,     // %1: the folder, %2: the system's reason
+    ExportWriteFailed = 138,    // %1: the file, %2: the system's reason
+    ExportCancelled = 139,
+    ExportProgress = 140,       // %1 frames of %2 done
+    ExportCancel = 141,         // the progress dialog's button
+    PngFilter = 142,
+    GifFilter = 143,
+    CaptionValid = 144,         // caption band of the exported image: %1 the valid time
+    CaptionRun = 145,           // %1: the run
+    CaptionArchive = 146,       // %1: the day
+    ExportImageTitle = 147,     // titles of the save and progress dialogs
+    ExportAnimationTitle = 148,
     // Language choice and texts the code once wrote itself: 150 to 199.
     Language = 150,
 };

@@ -103,6 +103,7 @@
 #include <memory>
 
 class QCheckBox;
+class QDateTime;
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -115,6 +116,7 @@ class QScrollBar;
 class QSpinBox;
 class QTimer;
 class QToolButton;
+class AnimationExport;
 class DemoMapServer;
 class DesignLayout;
 class Form2;
@@ -261,6 +263,9 @@ private:
     void openMeteogram();                           // meteogramcommands.cpp
     void exportImage();                             // exportcommands.cpp
     void exportAnimation();
+    void startAnimationExport(const MapKind *kind, const QString &path);
+    QStringList exportCaption(const MapSelection &selection, const QDateTime &now) const;
+    void showExportOutcome(const QString &text);
     void copyAddress();                             // form1.cpp
     void watchKeys();                               // keys.cpp
     bool viewerKey(const QKeyEvent &key);
@@ -283,6 +288,7 @@ private:
     int m_wheelAngle = 0;
     bool m_liveView = false;
     QPointer<MapBatch> m_downloadAll;
+    QPointer<AnimationExport> m_animationExport;  // one at a time
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
 
     // --- controls (see the table above) ---

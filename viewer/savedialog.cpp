@@ -31,6 +31,8 @@ void askSaveFile(QWidget *parent, const QString &title, const QString &filter,
     auto *dialog = new QFileDialog(parent, title, QDir(lastSaveFolder()).filePath(suggestedName), filter);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    // A name typed without its suffix gets the suggested one, and the overwrite question asks about that file.
+    dialog->setDefaultSuffix(QFileInfo(suggestedName).suffix());
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString &path) {

@@ -1,4 +1,4 @@
-#include "mapserver/colourreduction.h"
+#include "gif/colourreduction.h"
 
 #include <QHash>
 #include <algorithm>
