@@ -65,6 +65,8 @@ void setUpApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CARTAVENT_VERSION));
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cartavent"));
 }
 
 // The picture is taken once start-up has drawn the map it fetched; then the program ends.

@@ -77,6 +77,8 @@ enum class Msg : int {
     ExportAnimation = 131,
     // Language choice and texts the code once wrote itself: 150 to 199.
     Language = 150,
+    // Installation: 200 to 209.
+    DataFileMissing = 200,  // %1: the file's full path
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }

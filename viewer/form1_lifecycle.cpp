@@ -1,5 +1,6 @@
 // Form1's life: start-up, repaint and shutdown.
 #include "viewer/form1.h"
+#include "viewer/datafiles.h"
 #include "viewer/helpwindow.h"
 #include "viewer/picturebox.h"
 #include "core/placetext.h"
@@ -40,6 +41,7 @@ void Form1::Form_Load()
     // missing or cut-short table would blank the controls it lacks.
     if (LoadLanguage(m_config.programDir, QStringLiteral("langage")))
         TranslateForm(this);
+    reportMissingDataFiles(m_config.programDir, log);
     if (usesDemoServer())
         creditLabel->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
     applyToolTips();
