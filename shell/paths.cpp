@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -30,6 +32,9 @@ QString programDir()
     const QString dataDir = qEnvironmentVariable("CARTAVENT_DATA_DIR");
     if (!dataDir.isEmpty())
         return QDir::cleanPath(QDir(dataDir).absolutePath());
+    // Before the application starts (the answers given without a window), from the system.
+    if (!QCoreApplication::instance())
+        return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
     return QCoreApplication::applicationDirPath();
 }
 

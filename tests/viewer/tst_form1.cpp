@@ -150,8 +150,8 @@ void TstForm1::controls_data()
         {"Combo3", "QComboBox", "Frame7", "1", ""},
         {"Check3", "QCheckBox", "Frame7", "Animer", "8"},
         {"Command12", "QPushButton", "Frame7", "Affiche", "74"},
-        {"Option10", "QRadioButton", "Frame7", "Géopotentiel à 500 hPa", "5"},
-        {"Option11", "QRadioButton", "Frame7", "Températures à 850 hPa", "3"},
+        {"Option10", "QRadioButton", "Frame7", "Géopotentiel 500 hPa", "5"},
+        {"Option11", "QRadioButton", "Frame7", "Température à 850 hPa", "3"},
         {"Frame8", "QGroupBox", "Frame7", "État\u00A0:", "9"},
         {"Label33", "QLabel", "Frame8", "", ""},
         {"Command10", "QPushButton", "Form1", "Actualiser le run", "11"},
@@ -169,7 +169,7 @@ void TstForm1::controls_data()
         {"Command13", "QPushButton", "Form1", "À propos", "29"},
         {"Label35", "QLabel", "Form1", "Les cartes sont la propriété de leur site d'origine", "30"},
         {"Label24", "QLabel", "Frame3", "Vent moyen", "24"},
-        {"Label26", "QLabel", "Frame4", "Vent moyen ", "24"},
+        {"Label26", "QLabel", "Frame4", "Vent moyen", "24"},
     };
     for (const Row &r : rows)
         QTest::newRow(r.name) << r.cls << r.parent << QString::fromUtf8(r.text) << r.tag;
