@@ -1,5 +1,6 @@
 #include "tests/support/formharness.h"
 #include "viewer/picturebox.h"
+#include "shell/language.h"
 
 #include <QtWidgets>
 #include <cmath>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(h.start()); }
     void init() { h.resetSettings(nullptr); }
 
+    void window_data();
     void window();
     void demoServer();
     void controls_data();
@@ -39,10 +41,19 @@ private:
     FormHarness h;
 };
 
-// What a user would notice at the default size: every control shown where it can be
-// seen and used, none covering another, each caption whole.
+// What a user would notice at the default size, in each language: every control shown where
+// it can be seen and used, none covering another, each caption whole.
+void TstForm1::window_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("French") << Language::french();
+    QTest::newRow("English") << "english";
+}
+
 void TstForm1::window()
 {
+    QFETCH(QString, language);
+    Language::apply(qEnvironmentVariable("CARTAVENT_DATA_DIR"), language);
     auto form = h.makeForm(false);
     form->show();
     QCOMPARE(form->size(), QSize(828, 623));
