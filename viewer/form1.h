@@ -3,7 +3,8 @@
 // out, wires them to the model and to retrieval, and draws what the model says.
 //
 // Every control keeps its design name as objectName (translation tags, tests and the log
-// use it); the code calls it by its role. Captions are the French ones before translation.
+// use it); the code calls it by its role. A tagged control's caption is its message; the
+// table shows the French ones.
 //
 //  design name  role                   caption
 //  -- map ---------------------------------------------------------------------------------

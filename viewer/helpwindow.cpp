@@ -138,6 +138,9 @@ void Form2::ensureLoaded()
     // Any number but 0 means "do not show at start-up", so it ticks the box.
     const double saved = SavedSettings::readNumber(QStringLiteral("help"), 0);
     Check1->setChecked(roundHalfEven(saved) != 0);
+    // Each language by its own name, so the list reads the same whatever the language.
+    for (const Language::Entry &entry : Language::available(programDir()))
+        languageList->addItem(entry.title, entry.name);
     retranslate();
 }
 
@@ -148,14 +151,10 @@ void Form2::setLanguage(const QString &name)
         retranslate();
 }
 
-// The list names each language in its own words, so it reads the same in every language.
 void Form2::retranslate()
 {
     TranslateForm(this);
     setWindowTitle(msg(Msg::HelpTitle));
-    languageList->clear();
-    for (const Language::Entry &entry : Language::available(programDir()))
-        languageList->addItem(entry.title, entry.name);
     const int current = languageList->findData(Language::choose({}, m_language));
     languageList->setCurrentIndex(qMax(current, 0));
     Text1->setPlainText(helpText());

@@ -98,7 +98,6 @@ private Q_SLOTS:
     void locale_data();
     void locale();
     void noFrenchShown();
-    void commandLineWins();
     void chosenInHelpWindow();
     void logStaysFrench();
 
@@ -255,16 +254,6 @@ void TstEnglish::noFrenchShown()
     QVERIFY(FormHarness::ctl<QLabel>(*form, "Label14")->text().endsWith(QStringLiteral(":00 UTC")));
     QVERIFY(help->findChild<QPlainTextEdit *>("Text1")->toPlainText().startsWith(QStringLiteral("CARTAVENT - HOW TO USE")));
     help->close();
-}
-
-void TstEnglish::commandLineWins()
-{
-    SavedSettings::writeText(Language::SettingKey, QStringLiteral("english"));
-    Form1Config config = h.config();
-    config.language = QStringLiteral("francais");
-    auto form = h.makeForm(config);
-    QCOMPARE(FormHarness::ctl<QPushButton>(*form, "Command14")->text(), QStringLiteral("Aide"));
-    QCOMPARE(SavedSettings::readText(Language::SettingKey), QStringLiteral("english"));  // only for this run
 }
 
 // The saved choice is read at start; the list of the help window changes it at once, in
