@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -44,7 +45,11 @@ DataFolder locateDataFolder(const QString &executableDir, const QString &environ
 
 DataFolder dataFolder()
 {
-    return locateDataFolder(QCoreApplication::applicationDirPath(), qEnvironmentVariable("CARTAVENT_DATA_DIR"));
+    // Before the application starts (the answers given without a window), from the system.
+    const QString executableDir = QCoreApplication::instance()
+        ? QCoreApplication::applicationDirPath()
+        : QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+    return locateDataFolder(executableDir, qEnvironmentVariable("CARTAVENT_DATA_DIR"));
 }
 
 QString programDir()

@@ -31,8 +31,9 @@ QStringList missingDataFiles(const QString &folder)
 void reportMissingDataFiles(const QString &folder, EventLog &log)
 {
     for (const QString &path : missingDataFiles(folder)) {
-        const QString warning = msg(Msg::DataFileMissing).arg(QDir::toNativeSeparators(path));
-        log.AddLog(warning);
-        std::fprintf(stderr, "cartavent : %s\n", warning.toLocal8Bit().constData());
+        const QString file = QDir::toNativeSeparators(path);
+        // The log is a record and stays French; the user reads the chosen language.
+        log.AddLog(builtInMsg(int(Msg::DataFileMissing)).arg(file));
+        std::fprintf(stderr, "cartavent : %s\n", msg(Msg::DataFileMissing).arg(file).toLocal8Bit().constData());
     }
 }
