@@ -1,11 +1,13 @@
 # Two entry points: `make demo` builds and starts the viewer, `make test` builds and runs every test.
 BUILD ?= build
 JOBS ?= 2
-DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev libcurl4-openssl-dev openssl cmake ninja-build g++ libgl-dev fonts-dejavu-core xvfb xauth curl
+# dpkg-dev and desktop-file-utils: the package and its menu entry are built and checked by the tests.
+DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev libcurl4-openssl-dev openssl cmake ninja-build g++ libgl-dev fonts-dejavu-core xvfb xauth curl \
+  dpkg-dev desktop-file-utils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test bench clean test-sanitize fuzz fuzz-smoke fuzz-build
+.PHONY: deps configure build demo test bench clean test-sanitize fuzz fuzz-smoke fuzz-build install uninstall package
 
 # $(call install_missing,PACKAGES): installs those of the Debian packages not installed yet.
 install_missing = @missing=""; for p in $(1); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
@@ -29,6 +31,27 @@ test: build
 
 bench: build
 	@./scripts/bench.sh $(BUILD)
+
+# The program, its data, menu entry and icon under PREFIX; sudo only where the user may not write.
+# The list of what was installed is kept for uninstall, under a name the tests' installs leave alone.
+PREFIX ?= /usr/local
+INSTALLED := $(BUILD)/installed-files.txt
+PREFIX_SUDO = $(shell p="$(PREFIX)"; while [ ! -e "$$p" ]; do p=$$(dirname "$$p"); done; \
+  [ "$$(id -u)" = 0 ] || [ -w "$$p" ] || echo sudo)
+
+install: build
+	$(PREFIX_SUDO) cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	$(PREFIX_SUDO) mv $(BUILD)/install_manifest.txt $(INSTALLED)
+
+uninstall:
+	@[ -f $(INSTALLED) ] || { echo "Nothing installed from $(BUILD)"; exit 1; }
+	$(PREFIX_SUDO) xargs -d '\n' rm -f -- < $(INSTALLED)
+	$(PREFIX_SUDO) find $(PREFIX)/share/cartavent -depth -type d -empty -delete 2>/dev/null || true
+	rm -f $(INSTALLED)
+
+# A Debian package in $(BUILD): install with sudo apt install ./$(BUILD)/cartavent_*.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole project and its tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Any report fails the run; the only suppressions are leaks inside Qt or system libraries.

@@ -1,13 +1,13 @@
 // The viewer: command line, application object, main window.
 #include "mapserver/demoserver.h"
 #include "shell/commandline.h"
+#include "shell/messages.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 #include "viewer/form1.h"
 #include "viewer/hostchoice.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QDir>
 #include <QImage>
 #include <QImageWriter>
@@ -33,10 +33,14 @@ bool saveScreenshot(QWidget *window, const QString &file, QString &reason)
     return false;
 }
 
-// Help, version and bad usage need no display: answered before the application starts.
-// Returns the exit status, or -1 to go on.
-int answerWithoutWindow(const CommandLine &line)
+// Help, version and bad usage need no display: answered before the application starts, in
+// the language asked for. Returns the exit status, or -1 to go on.
+int answerWithoutWindow(const QStringList &args)
 {
+    const QString languageProblem = loadConsoleLanguage(parseCommandLine(args), programDir());
+    const CommandLine line = parseCommandLine(args);  // its problems in that language
+    if ((line.badUsage || line.showHelp || line.showVersion) && !languageProblem.isEmpty())
+        printLine(stderr, languageProblem);
     if (line.badUsage) {
         for (const QString &problem : line.problems)
             printLine(stderr, problem);
@@ -58,13 +62,11 @@ int answerWithoutWindow(const CommandLine &line)
 
 void setUpApplication()
 {
-    // The interface is French: without regional settings of their own (the C locale), dates
-    // and numbers follow French usage too.
-    if (QLocale::system().language() == QLocale::C)
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QCoreApplication::setOrganizationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationName(QStringLiteral("Cartavent"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CARTAVENT_VERSION));
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cartavent"));
 }
 
 // The picture is taken once start-up has drawn the map it fetched; then the program ends.
@@ -76,8 +78,7 @@ void takeScreenshotWhenStarted(Form1 &form, const QString &file)
             QCoreApplication::exit(0);
             return;
         }
-        printLine(stderr, QStringLiteral("cartavent : impossible d'écrire %1 : %2")
-                              .arg(QDir::toNativeSeparators(file), reason));
+        printLine(stderr, msg(Msg::ScreenshotFailed).arg(QDir::toNativeSeparators(file), reason));
         QCoreApplication::exit(1);
     });
 }
@@ -89,9 +90,9 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(args);
-    if (const int status = answerWithoutWindow(line); status >= 0)
+    if (const int status = answerWithoutWindow(args); status >= 0)
         return status;
+    const CommandLine line = parseCommandLine(args);
 
     QApplication app(argc, argv);
     setUpApplication();
@@ -100,6 +101,7 @@ int main(int argc, char **argv)
     config.programDir = programDir();
     config.cacheDir = chooseCacheDir(line.cacheDir);
     config.hosts = line.hosts;
+    config.language = line.language;
     config.deleteAll = line.deleteAll;
     config.unattended = !line.screenshot.isEmpty();
     config.endProcessOnClose = true;

@@ -59,18 +59,17 @@ QDateTime validSlot(const QDateTime &now, int step)
 QString slotText(const QDateTime &slot)
 {
     const QDateTime utc = slot.toUTC();
-    return longDate(utc.date()) + QStringLiteral(" à ") + QString::number(utc.time().hour()) + msg(72)
-        + QStringLiteral(" UTC");
+    return msg(Msg::SlotText).arg(longDate(utc.date()), QString::number(utc.time().hour()) + msg(Msg::HourSuffix));
 }
 
 QString runCaption(const QDateTime &now)
 {
-    return msg(76) + QLatin1Char(' ') + slotText(runSlot(now));
+    return msg(Msg::RunTitle) + QLatin1Char(' ') + slotText(runSlot(now));
 }
 
 QString archiveCaption(const QDate &date)
 {
-    return msg(56) + QLatin1Char(' ') + longDate(date);
+    return msg(Msg::ArchiveTitle) + QLatin1Char(' ') + longDate(date);
 }
 
 int stepHours(int step)
@@ -91,5 +90,5 @@ QString stepDateText(const QDateTime &now, int step)
 
 QString stepFrameTitle(int step)
 {
-    return QStringLiteral("Situation à +") + stepHoursText(step);
+    return msg(Msg::StepFrameTitle).arg(stepHoursText(step));
 }

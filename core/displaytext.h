@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
-// The system's long date format; empty for an invalid date.
+// The default locale's long date format; empty for an invalid date.
 QString longDate(const QDate &date);
 
 // A calendar date from possibly out-of-range parts: month 13 is January of the next year,
@@ -17,7 +17,8 @@ QDate rollDate(int year, int month, int day);
 QDateTime runSlot(const QDateTime &now);
 // The time step s is valid for: run + 6 x (s + 1) hours, the current slot for step 0.
 QDateTime validSlot(const QDateTime &now, int step);
-// "lundi 7 décembre 2026 à 18h UTC": the long date of the user's locale, then the UTC hour.
+// "lundi 7 décembre 2026 à 18h UTC": the long date of the default locale, then the UTC hour,
+// as message 155 puts them.
 QString slotText(const QDateTime &slot);
 
 // Window caption in current-run mode: message 76, then the run's slotText.

@@ -1,4 +1,5 @@
 #include "core/viewermodel.h"
+#include "shell/messages.h"
 
 
 #include <QRectF>
@@ -152,7 +153,7 @@ QString ViewerModel::zoomText() const
 {
     if (std::find(std::begin(ZoomLevels), std::end(ZoomLevels), m_zoom) != std::end(ZoomLevels))
         return QStringLiteral("×") + QString::number(m_zoom);
-    return QString::number(qRound(m_zoom * 100)) + QStringLiteral("\u00a0%");
+    return QString::number(qRound(m_zoom * 100)) + msg(Msg::PercentUnit);
 }
 
 // A press that changes nothing (zoom at its limit) still redraws, as it always did.
@@ -240,4 +241,10 @@ void ViewerModel::setValueBox(bool on)
 {
     if (replace(m_valueBox, on))
         Q_EMIT valueBoxChanged(on);
+}
+
+void ViewerModel::setLanguage(const QString &name)
+{
+    if (replace(m_language, name))
+        Q_EMIT languageChanged(name);
 }

@@ -100,6 +100,9 @@ public:
     void setLowBandwidth(bool on);
     bool valueBox() const { return m_valueBox; }  // the box that reads the map under the pointer
     void setValueBox(bool on);
+    // The language in force, by the name --language takes; empty until one is.
+    QString language() const { return m_language; }
+    void setLanguage(const QString &name);
 
 Q_SIGNALS:
     void selectionChanged();  // mode, kind, step, archive level or date
@@ -115,6 +118,7 @@ Q_SIGNALS:
     void downloadAllChanged(ViewerModel::DownloadAll state);
     void lowBandwidthChanged(bool on);
     void valueBoxChanged(bool on);
+    void languageChanged(const QString &name);  // every text shown is to be written anew
 
 private:
     // Stores a new value; false when it was already there, so nothing is announced.
@@ -146,4 +150,5 @@ private:
     DownloadAll m_downloadAll = DownloadAll::Idle;
     bool m_lowBandwidth = false;
     bool m_valueBox = true;
+    QString m_language;
 };

@@ -2,7 +2,12 @@
 #include <QString>
 #include <QtGlobal>
 
-// Weather pictogram number (1, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14 or 18).
+#include <array>
+
+// Every number getpicto returns; each has its picture in picto/.
+inline constexpr std::array<qint16, 12> pictogramNumbers{1, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 18};
+
+// Weather pictogram number, one of pictogramNumbers.
 qint16 getpicto(float temp, float nebu, float p850, float prec, float orag);
 // <programDir>/picto/pt_<n>.gif
 QString pictogramFile(const QString &programDir, int number);

@@ -27,7 +27,7 @@ PanelTable makeSeries()
     t.quantities = {
         {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
         {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, formatOneDecimal, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, fixed("\u00A0%"), fixed("NC")},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, message(Msg::PercentUnit), message(Msg::NotComputed)},
         {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
         {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, formatOneDecimal, message(Msg::WindUnit), message(Msg::Unavailable)},
     };
@@ -41,7 +41,7 @@ PanelTable makeCurrent()
     t.quantities = {
         {PanelRole::Temperature, "temp", 1, GetTemp, false, 3, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
         {PanelRole::Precipitation, "prec", 2, GetPrec, false, 1, true, formatOneDecimal, message(Msg::PrecipitationUnit), message(Msg::Unavailable)},
-        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, fixed("\u00A0%"), message(Msg::Unavailable)},
+        {PanelRole::CloudCover, "nebu", 3, GetNebu, false, 1, true, formatWhole, message(Msg::PercentUnit), message(Msg::Unavailable)},
         {PanelRole::Temperature850, "p850", 4, GetP850, false, 1, true, formatOneDecimal, fixed("°C"), message(Msg::Unavailable)},
         {PanelRole::Storm, "orag", 5, GetOrag, true, 1, false, nullptr, {}, {}},
         {PanelRole::Wind, "vent", 7, GetVent, true, 1, true, formatOneDecimal, message(Msg::WindUnit), message(Msg::Unavailable)},

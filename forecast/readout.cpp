@@ -100,7 +100,7 @@ QString readoutText(ReadoutRule rule, std::optional<double> average)
     case ReadoutRule::P850:
     case ReadoutRule::Temp: return shortestDecimal(tenths) + QStringLiteral("°C");
     case ReadoutRule::Prec: return shortestDecimal(tenths) + msg(Msg::PrecipitationUnit);
-    case ReadoutRule::Nebu: return shortestDecimal(whole) + QStringLiteral("\u00A0%");
+    case ReadoutRule::Nebu: return shortestDecimal(whole) + msg(Msg::PercentUnit);
     case ReadoutRule::P500: return shortestDecimal(whole) + msg(Msg::HeightUnit);
     case ReadoutRule::Vent: return shortestDecimal(whole) + msg(Msg::WindUnit);
     case ReadoutRule::Orag: return msg(stormClassMessage(avg));

@@ -154,8 +154,3 @@ void DemoMapServer::stopPrerender()
     delete m_prerender;
     m_prerender = nullptr;
 }
-
-QString demoProviderName()
-{
-    return QStringLiteral("Cartavent (cartes de démonstration)");
-}

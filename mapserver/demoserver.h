@@ -64,6 +64,3 @@ private:
     QThread *m_prerender = nullptr;
     std::atomic<bool> m_cancelPrerender{false};
 };
-
-// The name shown after "Les cartes sont la propriété de ".
-QString demoProviderName();

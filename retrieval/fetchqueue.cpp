@@ -1,4 +1,5 @@
 #include "retrieval/fetchqueue.h"
+#include "shell/messages.h"
 
 #include "retrieval/gifcheck.h"
 
@@ -109,21 +110,23 @@ void MapFetch::end()
 {
     int error = m_transfer ? m_transfer->errorNumber() : HttpClient::ErrCancelled;
     QString text = m_transfer ? m_transfer->errorText() : QStringLiteral("Transfert annulé");
+    QString shown = m_transfer ? m_transfer->errorShown() : msg(Msg::TransferCancelled);
     if (error == HttpClient::ErrSink) {
         error = FileError;
-        text = m_writeError;
+        text = shown = m_writeError;
     } else if (!error && cutShort(m_transfer, m_body, m_temp)) {
         error = HttpClient::ErrTransfer;
         text = QStringLiteral("Carte incomplète");
+        shown = msg(Msg::MapIncomplete);
     } else if (!error) {
-        text = commit();
+        text = shown = commit();
         if (!text.isEmpty())
             error = FileError;
     }
     delete m_temp;  // whatever did not become the map goes
     m_temp = nullptr;
     m_body = QByteArray();
-    m_outcome = FetchOutcome{error, error ? text : QString(), error != HttpClient::ErrStartFailed};
+    m_outcome = FetchOutcome{error, error ? text : QString(), error != HttpClient::ErrStartFailed, error ? shown : QString()};
     m_state = State::Done;
 }
 

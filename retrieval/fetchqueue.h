@@ -14,8 +14,10 @@ class QTemporaryFile;
 
 struct FetchOutcome {
     int error = 0;    // 0: the map stands complete under its name
-    QString text;     // why not
+    QString text;     // why not, in French for the log
     bool started = false;  // false: the request could not start (a bad address)
+    QString shown;    // why not, for the user; empty: the same as text
+    QString reason() const { return shown.isEmpty() ? text : shown; }
 };
 
 class MapFetch : public QObject {

@@ -1,4 +1,6 @@
 #include "retrieval/httpclient.h"
+#include "retrieval/httperrors.h"
+#include "shell/messages.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -23,41 +25,6 @@ void globalInit()
 bool isRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-int errorOf(CURLcode code)
-{
-    switch (code) {
-    case CURLE_OK:
-        return HttpClient::NoError;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-        return HttpClient::ErrStartFailed;
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return HttpClient::ErrHostNotFound;
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-        return HttpClient::ErrConnect;
-    case CURLE_OPERATION_TIMEDOUT:
-        return HttpClient::ErrTimeout;
-    case CURLE_FILESIZE_EXCEEDED:
-        return HttpClient::ErrTooLarge;
-    default:
-        return HttpClient::ErrTransfer;
-    }
-}
-
-// "HTTP/1.1 404 Not Found" -> "HTTP 404 Not Found"; HTTP/2 has no reason phrase.
-QString statusText(const QByteArray &statusLine, int status)
-{
-    const qsizetype space = statusLine.indexOf(' ');
-    const QByteArray rest = space < 0 ? QByteArray::number(status) : statusLine.mid(space + 1).trimmed();
-    return QStringLiteral("HTTP ") + QString::fromLatin1(rest);
 }
 
 } // namespace
@@ -113,13 +80,14 @@ void HttpTransfer::cancel()
 {
     if (m_finished || m_pendingError)
         return;
-    stop(HttpClient::ErrCancelled, QStringLiteral("Transfert annulé"));
+    stop(HttpClient::ErrCancelled, QStringLiteral("Transfert annulé"), msg(Msg::TransferCancelled));
 }
 
-void HttpTransfer::stop(int number, const QString &text)
+void HttpTransfer::stop(int number, const QString &text, const QString &shown)
 {
     m_pendingError = number;
     m_pendingText = text;
+    m_pendingShown = shown;
     // Inside libcurl's own processing the handle may not be removed: end it from the
     // event loop. Either way the caller is never re-entered by finished().
     QMetaObject::invokeMethod(this, &HttpTransfer::stopNow, Qt::QueuedConnection);
@@ -132,6 +100,7 @@ void HttpTransfer::stopNow()
     detach();
     m_error = m_pendingError;
     m_errorText = m_pendingText;
+    m_errorShown = m_pendingShown;
     m_finished = true;
     Q_EMIT finished();
 }
@@ -158,7 +127,8 @@ void HttpTransfer::onIdleCheck()
         m_idle->start(int(m_options.timeoutMs - quiet));
         return;
     }
-    stop(HttpClient::ErrTimeout, QStringLiteral("Aucune réponse depuis %1 s").arg(m_options.timeoutMs / 1000.0));
+    const double seconds = m_options.timeoutMs / 1000.0;
+    stop(HttpClient::ErrTimeout, QStringLiteral("Aucune réponse depuis %1 s").arg(seconds), msg(Msg::NoAnswer).arg(seconds));
 }
 
 bool HttpTransfer::headerLine(const QByteArray &line)
@@ -195,6 +165,7 @@ bool HttpTransfer::headerLine(const QByteArray &line)
         if (m_announced > m_options.maxBodyBytes) {
             m_pendingError = HttpClient::ErrTooLarge;
             m_pendingText = QStringLiteral("Carte trop grande (%1 octets)").arg(m_announced);
+            m_pendingShown = msg(Msg::MapTooLarge).arg(m_announced);
             return false;
         }
         return true;
@@ -215,6 +186,7 @@ bool HttpTransfer::acceptBody(const char *data, qsizetype size)
     if (m_received + size > m_options.maxBodyBytes) {
         m_pendingError = HttpClient::ErrTooLarge;
         m_pendingText = QStringLiteral("Carte trop grande (plus de %1 octets)").arg(m_options.maxBodyBytes);
+        m_pendingShown = msg(Msg::MapTooLargeOver).arg(m_options.maxBodyBytes);
         return false;
     }
     if (m_sink && !m_sink(data, size)) {
@@ -229,11 +201,12 @@ bool HttpTransfer::acceptBody(const char *data, qsizetype size)
 void HttpTransfer::complete(int curlCode)
 {
     const auto code = CURLcode(curlCode);
-    int error = m_pendingError ? m_pendingError : errorOf(code);
+    int error = m_pendingError ? m_pendingError : errorOf(int(code));
     // A redirect to an address that cannot be fetched: the request itself did start.
     if (error == HttpClient::ErrStartFailed && m_status)
         error = HttpClient::ErrTransfer;
     QString text = m_pendingError ? m_pendingText : QString();
+    const QString shown = m_pendingError ? m_pendingShown : QString();
     if (!error && (m_status < 200 || m_status >= 300)) {
         error = HttpClient::ErrNotAMap;  // an error answer with an empty body
         text = statusText(m_statusLine, m_status);
@@ -243,6 +216,7 @@ void HttpTransfer::complete(int curlCode)
     detach();
     m_error = error;
     m_errorText = text;
+    m_errorShown = shown;
     m_finished = true;
     Q_EMIT finished();
 }
@@ -271,6 +245,7 @@ HttpClient::~HttpClient()
         t->m_client = nullptr;
         t->m_error = ErrCancelled;
         t->m_errorText = QStringLiteral("Transfert annulé");
+        t->m_errorShown = msg(Msg::TransferCancelled);
         t->m_finished = true;
         Q_EMIT t->finished();
     }
@@ -287,7 +262,7 @@ HttpTransfer *HttpClient::get(const QString &url, const TransferOptions &options
     const QUrl parsed(url, QUrl::StrictMode);
     const QString scheme = parsed.scheme().toLower();
     if (!parsed.isValid() || parsed.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        t->stop(ErrStartFailed, QStringLiteral("Adresse invalide : ") + url);
+        t->stop(ErrStartFailed, QStringLiteral("Adresse invalide : ") + url, msg(Msg::BadAddress).arg(url));
         return t;
     }
 

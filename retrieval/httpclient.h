@@ -52,7 +52,9 @@ public:
     QString url() const { return m_url; }
     bool isFinished() const { return m_finished; }
     int errorNumber() const { return m_error; }
-    QString errorText() const { return m_errorText; }
+    QString errorText() const { return m_errorText; }  // in French, for the log
+    // The same for the user, in the interface's language.
+    QString errorShown() const { return m_errorShown.isEmpty() ? m_errorText : m_errorShown; }
     int status() const { return m_status; }
     qint64 announcedLength() const { return m_announced; }  // -1: not announced
     qint64 bytesReceived() const { return m_received; }
@@ -73,7 +75,7 @@ private:
     bool headerLine(const QByteArray &line);
     bool acceptBody(const char *data, qsizetype size);
     void onIdleCheck();
-    void stop(int number, const QString &text);
+    void stop(int number, const QString &text, const QString &shown);
     void stopNow();
     void complete(int curlCode);                  // libcurl reports the end
     void detach();                                // out of the multi handle, easy handle freed
@@ -93,8 +95,10 @@ private:
     qint64 m_received = 0;
     int m_pendingError = 0;  // decided by us inside a callback, reported when libcurl ends
     QString m_pendingText;
+    QString m_pendingShown;  // empty: m_pendingText is no message (curl's, the server's)
     int m_error = 0;
     QString m_errorText;
+    QString m_errorShown;
     bool m_finished = false;
 };
 

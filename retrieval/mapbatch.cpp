@@ -1,6 +1,7 @@
 #include "retrieval/mapbatch.h"
 
 #include "shell/eventlog.h"
+#include "shell/messages.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ void MapBatch::cancel()
         const bool running = u.fetch->state() == MapFetch::State::Running;
         u.fetch.release();  // a transfer nobody else waits for ends here
         if (running) {
-            u.outcome = FetchOutcome{HttpClient::ErrCancelled, QStringLiteral("Transfert annulé"), true};
+            u.outcome = FetchOutcome{HttpClient::ErrCancelled, QStringLiteral("Transfert annulé"), true, msg(Msg::TransferCancelled)};
             u.done = true;
         } else {
             u.dropped = true;
@@ -155,7 +156,7 @@ void MapBatch::report(Unit &u)
     if (u.outcome.error) {
         ++m_failures;
         ++m_groupFailures;
-        m_lastError = u.outcome.text;
+        m_lastError = u.outcome.reason();
     }
     if (!u.outcome.started)
         return;  // the request could not start: nothing was received or written

@@ -46,7 +46,7 @@ public:
     bool isFinished() const { return m_finished; }
     bool wasCancelled() const { return m_cancelled; }
     int failures() const { return m_failures; }
-    QString lastError() const { return m_lastError; }
+    QString lastError() const { return m_lastError; }  // for the user
     // The outcome of the last map that ended for this file, if it ended in this batch.
     const FetchOutcome *outcomeFor(const QString &file) const;
 

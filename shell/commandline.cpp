@@ -1,4 +1,7 @@
 #include "shell/commandline.h"
+#include "shell/language.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
 
 #include <QCommandLineParser>
 
@@ -13,8 +16,7 @@ QStringList splitHosts(const QString &value, QStringList &problems)
     for (const QString &host : value.split(u','))
         hosts.append(host.trimmed());
     if (hosts.size() > MaxHosts) {
-        problems.append(QStringLiteral("Option --hosts : %1 serveurs donnés, seuls les trois premiers "
-                                       "sont utilisés.").arg(hosts.size()));
+        problems.append(msg(Msg::TooManyHosts).arg(hosts.size()));
         hosts = hosts.mid(0, MaxHosts);
     }
     return hosts;
@@ -22,7 +24,7 @@ QStringList splitHosts(const QString &value, QStringList &problems)
 
 QString missingValue(const QString &option)
 {
-    return QStringLiteral("Option %1 : valeur manquante, option ignorée.").arg(option);
+    return msg(Msg::MissingValue).arg(option);
 }
 
 // The parser takes whatever word follows as the value; a following option means the value
@@ -47,7 +49,7 @@ QString valueOf(const QCommandLineParser &parser, const QCommandLineOption &opti
         return QString();
     const QString value = parser.value(option);
     if (value.isEmpty())
-        problems.append(QStringLiteral("Option --%1 : valeur vide, option ignorée.").arg(option.names().first()));
+        problems.append(msg(Msg::EmptyValue).arg(option.names().first()));
     return value;
 }
 
@@ -67,11 +69,12 @@ CommandLine parseCommandLine(const QStringList &args)
     const QCommandLineOption hosts(QStringLiteral("hosts"), QString(), QStringLiteral("H1,H2,H3"));
     const QCommandLineOption cacheDir(QStringLiteral("cache-dir"), QString(), QStringLiteral("DOSSIER"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("FICHIER"));
+    const QCommandLineOption language(QStringLiteral("language"), QString(), QStringLiteral("NOM"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({hosts, cacheDir, screenshot, help, version});
-    checkValues(words, {hosts, cacheDir, screenshot}, line);
+    parser.addOptions({hosts, cacheDir, screenshot, language, help, version});
+    checkValues(words, {hosts, cacheDir, screenshot, language}, line);
 
     if (!parser.parse(QStringList{QStringLiteral("cartavent")} + words)) {
         line.badUsage = true;
@@ -83,8 +86,11 @@ CommandLine parseCommandLine(const QStringList &args)
         line.unknown.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
     line.unknown += parser.positionalArguments();
     for (const QString &word : std::as_const(line.unknown))
-        line.problems.append(QStringLiteral("Argument inconnu : %1").arg(word));
+        line.problems.append(msg(Msg::UnknownArgument).arg(word));
     line.badUsage = line.badUsage || !line.unknown.isEmpty();
+    // Even a refused command line is answered in the language it asks for.
+    if (parser.isSet(language))
+        line.language = parser.value(language);
     if (line.badUsage)
         return line;  // the program stops: its values would only add noise to the report
 
@@ -92,27 +98,27 @@ CommandLine parseCommandLine(const QStringList &args)
         line.hosts = splitHosts(value, line.problems);
     line.cacheDir = valueOf(parser, cacheDir, line.problems);
     line.screenshot = valueOf(parser, screenshot, line.problems);
+    line.language = valueOf(parser, language, line.problems);
     line.showHelp = parser.isSet(help);
     line.showVersion = parser.isSet(version);
     return line;
 }
 
+QString loadConsoleLanguage(const CommandLine &line, const QString &dataDir)
+{
+    const QString saved = SavedSettings::readText(QString::fromLatin1(Language::SettingKey));
+    return Language::apply(dataDir, Language::choose(line.language, saved)).warning;
+}
+
+// The usage from the message table, one message a line; blank lines part its sections.
 QString commandLineUsage()
 {
-    return QStringLiteral(
-        "Utilisation : cartavent [--hosts H1,H2,H3] [--cache-dir DOSSIER] [--screenshot FICHIER]\n"
-        "                        [--help] [--version] [deleteall]\n"
-        "\n"
-        "Visionneuse des cartes de prévision du modèle GFS.\n"
-        "\n"
-        "  --hosts H1,H2,H3      hôte:port des serveurs de cartes 1, 2 et 3 (http).\n"
-        "                        Sans cette option : réglages « Servers » (host1 à host3),\n"
-        "                        sinon le serveur de démonstration intégré.\n"
-        "  --cache-dir DOSSIER   dossier du cache des cartes et du journal log.txt\n"
-        "                        (par défaut : le dossier du programme s'il est accessible\n"
-        "                        en écriture, sinon le cache de l'utilisateur).\n"
-        "  --screenshot FICHIER  démarre, enregistre la fenêtre principale en PNG puis quitte.\n"
-        "  --help                affiche cette aide.\n"
-        "  --version             affiche la version.\n"
-        "  deleteall             vide le cache des cartes de prévision au démarrage.\n");
+    QString usage;
+    for (int n = int(Msg::UsageFirst); n <= int(Msg::UsageLast); ++n) {
+        usage += msg(n) + u'\n';
+        // After the synopsis (two lines) and after the description.
+        if (n == int(Msg::UsageFirst) + 1 || n == int(Msg::UsageFirst) + 2)
+            usage += u'\n';
+    }
+    return usage;
 }

@@ -73,6 +73,11 @@ QString msg(int n)
     return isMessageNumber(n) ? table()[n] : QString();
 }
 
+QString builtInMsg(int n)
+{
+    return builtIn().messages.value(n);
+}
+
 namespace Messages {
 
 void set(int n, const QString &text)

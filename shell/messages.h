@@ -93,7 +93,40 @@ enum class Msg : int {
     ExportImageTitle = 147,     // titles of the save and progress dialogs
     ExportAnimationTitle = 148,
     // Language choice and texts the code once wrote itself: 150 to 199.
-    Language = 150,
+    Language = 150,        // caption of the language list
+    LanguageName = 151,    // the language's own name, as the list shows it
+    LocaleName = 152,      // its locale for dates and numbers ("fr_FR")
+    LanguageNote = 153,    // the status line once the language changed
+    LanguageProblem = 154, // %1: the language asked for
+    SlotText = 155,        // %1: long date, %2: hour followed by message 72
+    StepFrameTitle = 156,  // %1: hours after the current slot ("18h")
+    StepFrameStart = 157,  // the same frame before the first step is shown
+    ArchiveDone = 158,
+    NoPicture = 159,
+    ClickOn = 160,         // printed on the map at start-up
+    DemoCredit = 161,      // under the map when the built-in server serves the maps
+    NotComputed = 162,     // the forecast panel's cloud cover without a map
+    PercentUnit = 163,     // written right after a number
+    HelpTitle = 164,
+    HelpMissing = 165,     // %1: file, %2: folder
+    HelpUnreadable = 166,  // %1: file
+    Copyright = 167,
+    TransferCancelled = 168,
+    NoAnswer = 169,        // %1: seconds
+    MapTooLarge = 170,     // %1: bytes announced
+    MapTooLargeOver = 171, // %1: the limit in bytes
+    BadAddress = 172,      // followed by the address
+    MapIncomplete = 173,
+    ScreenshotFailed = 174, // %1: file, %2: reason
+    // Command line: the problems, then the usage, one line each.
+    TooManyHosts = 175,    // %1: how many were given
+    MissingValue = 176,    // %1: the option
+    EmptyValue = 177,      // %1: the option, without its dashes
+    UnknownArgument = 178, // %1: the word
+    UsageFirst = 179,
+    UsageLast = 193,
+    // Installation: 200 to 209.
+    DataFileMissing = 200,  // %1: the file's full path
 };
 
 constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }
@@ -102,6 +135,8 @@ constexpr bool isMessageNumber(qint64 n) { return n >= 0 && n < MessageCount; }
 // starts with the built-in French texts.
 QString msg(int n);
 inline QString msg(Msg m) { return msg(int(m)); }
+// The built-in French text, whatever language the table holds.
+QString builtInMsg(int n);
 
 namespace Messages {
 void set(int n, const QString &text);  // out of range: ignored

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -25,21 +27,43 @@ QString ensureFolder(const QString &folder)
 
 } // namespace
 
+DataFolder locateDataFolder(const QString &executableDir, const QString &environmentOverride)
+{
+    if (!environmentOverride.isEmpty())
+        return {QDir::cleanPath(QDir(environmentOverride).absolutePath()), false};
+    const QDir executable(executableDir);
+    const QString beside = QDir::cleanPath(executable.absolutePath());
+    // The language file stands for the whole data set: a build copies them all beside the program.
+    if (executable.exists(QStringLiteral("langage.txt")))
+        return {beside, false};
+    const QString installed = QDir::cleanPath(executable.absoluteFilePath(QStringLiteral(CARTAVENT_DATA_FROM_BIN)));
+    if (QFileInfo(installed).isDir())
+        return {installed, true};
+    // No data anywhere: look beside the program, where the warnings then point.
+    return {beside, false};
+}
+
+DataFolder dataFolder()
+{
+    // Before the application starts (the answers given without a window), from the system.
+    const QString executableDir = QCoreApplication::instance()
+        ? QCoreApplication::applicationDirPath()
+        : QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+    return locateDataFolder(executableDir, qEnvironmentVariable("CARTAVENT_DATA_DIR"));
+}
+
 QString programDir()
 {
-    const QString dataDir = qEnvironmentVariable("CARTAVENT_DATA_DIR");
-    if (!dataDir.isEmpty())
-        return QDir::cleanPath(QDir(dataDir).absolutePath());
-    return QCoreApplication::applicationDirPath();
+    return dataFolder().path;
 }
 
 QString chooseCacheDir(const QString &override)
 {
     if (!override.isEmpty())
         return ensureFolder(override);
-    const QString program = programDir();
-    if (canCreateFilesIn(program))
-        return program;
+    const DataFolder data = dataFolder();
+    if (!data.installed && canCreateFilesIn(data.path))
+        return data.path;
     return ensureFolder(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
 }
 

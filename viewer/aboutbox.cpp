@@ -8,7 +8,7 @@ QString aboutText()
     const QString lineBreak = QStringLiteral("\r\n");
     // The same version as "cartavent --version".
     return msg(Msg::AboutVersion) + QStringLiteral(" " CARTAVENT_VERSION ")") + lineBreak
-           + QStringLiteral("Copyright © 2026 les développeurs de Cartavent") + lineBreak + lineBreak
+           + msg(Msg::Copyright) + lineBreak + lineBreak
            + msg(Msg::AboutText) + lineBreak + lineBreak;
 }
 

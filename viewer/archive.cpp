@@ -65,7 +65,7 @@ MapBatch *Form1::fetchArchive(const MapSelection &s)
     QLabel *status = archiveStatusLabel;
     const auto report = [status, batch, file] {
         const FetchOutcome *outcome = batch->outcomeFor(file);
-        status->setText(!outcome || !outcome->error ? QStringLiteral("Fini") : msg(Msg::ArchiveFailed) + outcome->text);
+        status->setText(!outcome || !outcome->error ? msg(Msg::ArchiveDone) : msg(Msg::ArchiveFailed) + outcome->reason());
     };
     if (batch->isFinished())
         report();

@@ -176,6 +176,7 @@ void Form1::connectModel()
         SavedSettings::writeText(QStringLiteral("modem"), on ? QStringLiteral("1") : QStringLiteral("0"));
         m_service->setLowBandwidth(on);
     });
+    connect(&m_model, &ViewerModel::languageChanged, this, &Form1::retranslate);
     connect(&m_model, &ViewerModel::valueBoxChanged, this, [this](bool on) {
         valueBoxCheck->setChecked(on);
         SavedSettings::writeText(QStringLiteral("rec"), on ? QStringLiteral("1") : QStringLiteral("0"));

@@ -3,7 +3,8 @@
 // out, wires them to the model and to retrieval, and draws what the model says.
 //
 // Every control keeps its design name as objectName (translation tags, tests and the log
-// use it); the code calls it by its role. Captions are the French ones before translation.
+// use it); the code calls it by its role. A tagged control's caption is its message; the
+// table shows the French ones.
 //
 //  design name  role                   caption
 //  -- map ---------------------------------------------------------------------------------
@@ -128,6 +129,7 @@ struct Form1Config {
     QString cacheDir;        // map cache and log.txt
     QString programDir;      // langage.txt, lisezmoi.txt, picto/
     QStringList hosts;       // --hosts; empty: the saved hosts, else the demonstration server
+    QString language;        // --language; empty: the saved choice, else French
     bool deleteAll = false;  // "deleteall" on the command line
     bool unattended = false; // never wait on a modal window (screenshots, tests)
     bool endProcessOnClose = false;  // closing the window ends the application
@@ -200,6 +202,11 @@ private:
     void showMessage(const QString &text, bool information);
     void showStatus(const QString &text);
 
+    // languagechoice.cpp
+    void useLanguage(const QString &name);
+    void chooseLanguage(const QString &name);
+    void retranslate();
+
     // form1_lifecycle.cpp
     void loadSettings();
     void fillArchiveLists();
@@ -216,7 +223,8 @@ private:
                          bool cancelled, const std::function<void()> &done);
     void showSelectedMap(const MapSelection &selection);
     void showLoadingNote(bool loading);
-    void showNote(const QString &text, bool problem);
+    void showNote(int message, bool problem);
+    void showTitle(const MapSelection &selection);
     void paintMap(const QImage &map);
     void drawPlaceMarker();
     void paintLegendStrip(const QImage &map, bool archive);
@@ -224,6 +232,7 @@ private:
     // Handlers, by what the user does.
     void showMode(ViewerModel::Mode mode);          // form1.cpp
     void showStep(int step);                        // steps.cpp
+    void showStepCaptions(int step);
     void previewStep(int position);
     void showArchiveDate();                         // archive.cpp
     void previewArchiveDay(int position);
@@ -287,6 +296,9 @@ private:
     bool m_dragging = false;
     int m_wheelAngle = 0;
     bool m_liveView = false;
+    bool m_stepShown = false;  // the step captions replaced the design's
+    int m_note = 0;            // the message over the map, 0 for none
+    bool m_noteProblem = false;
     QPointer<MapBatch> m_downloadAll;
     QPointer<AnimationExport> m_animationExport;  // one at a time
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1

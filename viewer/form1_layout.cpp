@@ -50,18 +50,20 @@ QRect tw(int left, int top, int width, int height)
 
 QSize formSize() { return QSize(twipsToPixels(FormWidthTwips), twipsToPixels(FormHeightTwips)); }
 
-// A control under its design name, with its design caption and, when given, its message
-// number, placed by its container's layout.
+// A control under its design name, placed by its container's layout. A control with a
+// message number (its tag) takes that message as its caption; others show what is given
+// (a symbol, a number with its unit).
 template <class T>
 T *control(QWidget *parent, const char *name, const QRect &rect, const QString &caption = {},
            int tag = 0, int anchors = A::Fixed)
 {
     T *w = new T(parent);
     w->setObjectName(QLatin1String(name));
+    const QString text = tag > 0 ? msg(tag) : caption;
     if constexpr (std::is_same_v<T, QGroupBox>)
-        w->setTitle(caption);
-    else if constexpr (requires { w->setText(caption); })
-        w->setText(caption);
+        w->setTitle(text);
+    else if constexpr (requires { w->setText(text); })
+        w->setText(text);
     if (tag > 0)
         w->setProperty("tag", QString::number(tag));
     if (auto *layout = qobject_cast<DesignLayout *>(parent->layout()))
@@ -188,11 +190,11 @@ void Form1::createMapControls()
     mapPicture->setMouseTracking(true);
 
     copyAddressButton = control<QPushButton>(mapPicture, "Command11", tw(120, 5580, 1155, 285),
-                                             QStringLiteral("Copie URL"), 37, A::FollowBottom);
+                                             {}, 37, A::FollowBottom);
     fitViewButton = control<QPushButton>(mapPicture, "fitViewButton", QRect(90, 372, 74, 19),
-                                         QStringLiteral("Vue entière"), int(Msg::FitView), A::FollowBottom);
+                                         {}, int(Msg::FitView), A::FollowBottom);
     homeViewButton = control<QPushButton>(mapPicture, "homeViewButton", QRect(168, 372, 74, 19),
-                                          QStringLiteral("Vue initiale"), int(Msg::HomeView), A::FollowBottom);
+                                          {}, int(Msg::HomeView), A::FollowBottom);
     zoomLabel = control<QLabel>(mapPicture, "zoomLabel", QRect(246, 373, 48, 17), QStringLiteral("×1"), 0, A::FollowBottom);
     setBackground(zoomLabel, Qt::black);
     setTextColour(zoomLabel, Qt::white);
@@ -201,10 +203,10 @@ void Form1::createMapControls()
                                           A::FollowRight | A::FollowBottom);
     navigationPad->setBackColor(QColor(128, 128, 128));
     // One pixel narrower than designed: it no longer reaches under "Zoom -".
-    zoomInButton = control<QPushButton>(navigationPad, "Command4", QRect(1, 4, 45, 19), QStringLiteral("Zoom +"), 38);
-    zoomOutButton = control<QPushButton>(navigationPad, "Command5", tw(690, 60, 660, 285), QStringLiteral("Zoom -"), 39);
-    panUpButton = control<QPushButton>(navigationPad, "Command6", tw(540, 420, 345, 315), QStringLiteral("H"), 40);
-    panDownButton = control<QPushButton>(navigationPad, "Command7", tw(540, 855, 345, 315), QStringLiteral("B"), 41);
+    zoomInButton = control<QPushButton>(navigationPad, "Command4", QRect(1, 4, 45, 19), {}, 38);
+    zoomOutButton = control<QPushButton>(navigationPad, "Command5", tw(690, 60, 660, 285), {}, 39);
+    panUpButton = control<QPushButton>(navigationPad, "Command6", tw(540, 420, 345, 315), {}, 40);
+    panDownButton = control<QPushButton>(navigationPad, "Command7", tw(540, 855, 345, 315), {}, 41);
     panLeftButton = control<QPushButton>(navigationPad, "Command8", tw(165, 645, 345, 315), QStringLiteral("<"));
     panRightButton = control<QPushButton>(navigationPad, "Command9", tw(915, 630, 345, 315), QStringLiteral(">"));
 
@@ -237,29 +239,26 @@ void Form1::createMapControls()
 void Form1::createCurrentRunControls()
 {
     currentRunFrame = container<QGroupBox>(this, "Frame2", tw(315, 6255, 9390, 2310), {}, 0, A::FollowBottom);
-    kindCaption = control<QLabel>(currentRunFrame, "Label11", QRect(8, 12, 134, 16), QStringLiteral("Type de carte\u00A0:"), 101);
+    kindCaption = control<QLabel>(currentRunFrame, "Label11", QRect(8, 12, 134, 16), {}, 101);
     // By kind number, top to bottom.
-    const struct { const char *name; const char *caption; int tag; } kinds[] = {
-        {"Option1", "Températures", 100},         {"Option3", "Précipitations", 1},
-        {"Option2", "Nébulosité", 2},             {"Option4", "Température à 850 hPa", 3},
-        {"Option5", "Orages J/kg", 4},            {"Option6", "Géopotentiel 500 hPa", 5},
-        {"Option7", "Vents", 6},
+    const struct { const char *name; int tag; } kinds[] = {
+        {"Option1", 100}, {"Option3", 1}, {"Option2", 2}, {"Option4", 3}, {"Option5", 4}, {"Option6", 5}, {"Option7", 6},
     };
     for (std::size_t k = 0; k < kindOptions.size(); ++k) {
         kindOptions[k] = control<QRadioButton>(currentRunFrame, kinds[k].name, QRect(6, 29 + 17 * int(k), 140, 17),
-                                               QString::fromUtf8(kinds[k].caption), kinds[k].tag);
+                                               {}, kinds[k].tag);
     }
     kindOptions[0]->setChecked(true);
     exclusiveGroup(this, {kindOptions[0], kindOptions[1], kindOptions[2], kindOptions[3], kindOptions[4],
                           kindOptions[5], kindOptions[6]});
 
-    runDateFrame = container<QGroupBox>(currentRunFrame, "Frame5", tw(2190, 345, 6885, 915), QStringLiteral("Date du run\u00A0:"), 7);
+    runDateFrame = container<QGroupBox>(currentRunFrame, "Frame5", tw(2190, 345, 6885, 915), {}, 7);
     stepDateLabel = control<QLabel>(runDateFrame, "Label14", QRect(8, 15, 443, 16));
     stepHoursLabel = control<QLabel>(runDateFrame, "Label2", QRect(4, 34, 34, 16), QStringLiteral("0h"));
     stepHoursLabel->setAlignment(Qt::AlignCenter);
     stepScrollBar = scrollBar(runDateFrame, "HScroll1", tw(600, 480, 2955, 300), 0, ViewerModel::DefaultMaxStep, 1);
-    animateStepsBox = control<QCheckBox>(runDateFrame, "Check1", QRect(244, 33, 72, 18), QStringLiteral("Animer"), 8);
-    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 80, 16), QStringLiteral("Max échéance\u00a0:"), 31);
+    animateStepsBox = control<QCheckBox>(runDateFrame, "Check1", QRect(244, 33, 72, 18), {}, 8);
+    maxStepCaption = control<QLabel>(runDateFrame, "Label15", QRect(318, 34, 80, 16), {}, 31);
     maxStepCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     maxStepEdit = control<QSpinBox>(runDateFrame, "Text1", QRect(402, 31, 50, 22));
     maxStepEdit->setRange(1, ViewerModel::LastMaxStep);
@@ -268,8 +267,8 @@ void Form1::createCurrentRunControls()
     maxStepEdit->setKeyboardTracking(false);
     maxStepCaption->setBuddy(maxStepEdit);
 
-    statusFrame = container<QGroupBox>(currentRunFrame, "Frame6", tw(2190, 1350, 6885, 705), QStringLiteral("État\u00A0:"), 9);
-    statusLabel = control<QLabel>(statusFrame, "Label3", QRect(8, 22, 262, 16), QStringLiteral("Prêt"), 10);
+    statusFrame = container<QGroupBox>(currentRunFrame, "Frame6", tw(2190, 1350, 6885, 705), {}, 9);
+    statusLabel = control<QLabel>(statusFrame, "Label3", QRect(8, 22, 262, 16), {}, 10);
     progressOutline = control<QFrame>(statusFrame, "tour", tw(4170, 270, 2355, 240));
     progressOutline->setFrameShape(QFrame::Box);
     progressOutline->hide();  // shown only while a transfer runs
@@ -284,34 +283,34 @@ void Form1::createCurrentRunControls()
 
     const int corner = A::FollowRight | A::FollowBottom;
     // Two pixels shorter than designed, so that it does not reach under the next one.
-    currentRunOption = control<QRadioButton>(this, "Option8", QRect(683, 447, 123, 16), QStringLiteral("Runs actuels"), 26, corner);
-    archiveOption = control<QRadioButton>(this, "Option9", tw(10230, 6945, 1845, 270), QStringLiteral("Archives"), 27, corner);
+    currentRunOption = control<QRadioButton>(this, "Option8", QRect(683, 447, 123, 16), {}, 26, corner);
+    archiveOption = control<QRadioButton>(this, "Option9", tw(10230, 6945, 1845, 270), {}, 27, corner);
     currentRunOption->setChecked(true);
     exclusiveGroup(this, {currentRunOption, archiveOption});
 }
 
 void Form1::createArchiveControls()
 {
-    archiveFrame = container<QGroupBox>(this, "Frame7", tw(300, 6330, 9390, 2235), QStringLiteral("Archives"), 36, A::FollowBottom);
+    archiveFrame = container<QGroupBox>(this, "Frame7", tw(300, 6330, 9390, 2235), {}, 36, A::FollowBottom);
     archiveFrame->hide();
-    yearCaption = control<QLabel>(archiveFrame, "Label28", QRect(8, 24, 52, 16), QStringLiteral("Année\u00A0:"), 35);
+    yearCaption = control<QLabel>(archiveFrame, "Label28", QRect(8, 24, 52, 16), {}, 35);
     yearCombo = dateList(archiveFrame, "Combo1", 21, false);
-    monthCaption = control<QLabel>(archiveFrame, "Label30", QRect(8, 49, 52, 16), QStringLiteral("Mois\u00A0:"), 33);
+    monthCaption = control<QLabel>(archiveFrame, "Label30", QRect(8, 49, 52, 16), {}, 33);
     monthCombo = dateList(archiveFrame, "Combo2", 46, true);
-    dayCaption = control<QLabel>(archiveFrame, "Label31", QRect(8, 74, 52, 16), QStringLiteral("Jour\u00A0:"), 34);
+    dayCaption = control<QLabel>(archiveFrame, "Label31", QRect(8, 74, 52, 16), {}, 34);
     dayCombo = dateList(archiveFrame, "Combo3", 71, true);
-    archive500Option = control<QRadioButton>(archiveFrame, "Option10", QRect(6, 100, 188, 18), QStringLiteral("Géopotentiel à 500 hPa"), 5);
-    archive850Option = control<QRadioButton>(archiveFrame, "Option11", QRect(6, 120, 188, 18), QStringLiteral("Températures à 850 hPa"), 3);
+    archive500Option = control<QRadioButton>(archiveFrame, "Option10", QRect(6, 100, 188, 18), {}, 5);
+    archive850Option = control<QRadioButton>(archiveFrame, "Option11", QRect(6, 120, 188, 18), {}, 3);
     archive500Option->setChecked(true);
     exclusiveGroup(this, {archive500Option, archive850Option});
 
     archiveDayScrollBar = scrollBar(archiveFrame, "HScroll2", tw(3240, 375, 5715, 270), 1, 365, 15);
     archiveDayScrollBar->setValue(1);
-    archiveDateCaption = control<QLabel>(archiveFrame, "Label29", QRect(216, 48, 44, 16), QStringLiteral("Date\u00A0:"), 32);
+    archiveDateCaption = control<QLabel>(archiveFrame, "Label29", QRect(216, 48, 44, 16), {}, 32);
     archiveDateLabel = control<QLabel>(archiveFrame, "Label32", QRect(262, 48, 335, 16));
-    animateDaysBox = control<QCheckBox>(archiveFrame, "Check3", QRect(216, 69, 80, 18), QStringLiteral("Animer"), 8);
-    showArchiveButton = control<QPushButton>(archiveFrame, "Command12", QRect(300, 66, 90, 22), QStringLiteral("Affiche"), 74);
-    archiveStatusFrame = container<QGroupBox>(archiveFrame, "Frame8", tw(2970, 1350, 6255, 720), QStringLiteral("État\u00A0:"), 9);
+    animateDaysBox = control<QCheckBox>(archiveFrame, "Check3", QRect(216, 69, 80, 18), {}, 8);
+    showArchiveButton = control<QPushButton>(archiveFrame, "Command12", QRect(300, 66, 90, 22), {}, 74);
+    archiveStatusFrame = container<QGroupBox>(archiveFrame, "Frame8", tw(2970, 1350, 6255, 720), {}, 9);
     archiveStatusLabel = control<QLabel>(archiveStatusFrame, "Label33", QRect(8, 22, 400, 16));
 }
 
@@ -319,26 +318,26 @@ void Form1::createCommandControls()
 {
     const int bottom = A::FollowBottom;
     // A little narrower than designed, so that the four buttons stand apart.
-    refreshRunButton = control<QPushButton>(this, "Command10", QRect(24, 578, 84, 27), QStringLiteral("Actualiser le run"), 11, bottom);
-    probeRunButton = control<QPushButton>(this, "Command2", QRect(111, 578, 141, 27), QStringLiteral("Teste si nouveaux modèles"), 12, bottom);
-    deleteRunButton = control<QPushButton>(this, "Command1", QRect(255, 578, 96, 27), QStringLiteral("Effacer le run"), 13, bottom);
-    downloadAllButton = control<QPushButton>(this, "Command15", tw(5310, 8685, 1470, 390), QStringLiteral("Télécharger tout"), 14, bottom);
+    refreshRunButton = control<QPushButton>(this, "Command10", QRect(24, 578, 84, 27), {}, 11, bottom);
+    probeRunButton = control<QPushButton>(this, "Command2", QRect(111, 578, 141, 27), {}, 12, bottom);
+    deleteRunButton = control<QPushButton>(this, "Command1", QRect(255, 578, 96, 27), {}, 13, bottom);
+    downloadAllButton = control<QPushButton>(this, "Command15", tw(5310, 8685, 1470, 390), {}, 14, bottom);
     // The design widths clip the captions.
-    lowBandwidthBox = control<QCheckBox>(this, "Check2", QRect(501, 580, 172, 13), QStringLiteral("Connexion bas débit"), 15, bottom);
-    valueBoxCheck = control<QCheckBox>(this, "Check4", QRect(501, 600, 172, 13), QStringLiteral("Rectangle valeur activé"), 16, bottom);
+    lowBandwidthBox = control<QCheckBox>(this, "Check2", QRect(501, 580, 172, 13), {}, 15, bottom);
+    valueBoxCheck = control<QCheckBox>(this, "Check4", QRect(501, 600, 172, 13), {}, 16, bottom);
     valueBoxCheck->setChecked(true);
 
     const int corner = A::FollowRight | A::FollowBottom;
     exportImageButton = control<QPushButton>(this, "exportImageButton", QRect(694, 490, 128, 19),
-                                             QStringLiteral("Exporter l'image…"), int(Msg::ExportImage), corner);
+                                             {}, int(Msg::ExportImage), corner);
     exportAnimationButton = control<QPushButton>(this, "exportAnimationButton", QRect(694, 512, 128, 19),
-                                                 QStringLiteral("Exporter l'animation…"), int(Msg::ExportAnimation), corner);
-    helpButton = control<QPushButton>(this, "Command14", tw(10860, 8025, 1290, 285), QStringLiteral("Aide"), 28, corner);
-    aboutButton = control<QPushButton>(this, "Command13", tw(10875, 8370, 1290, 285), QStringLiteral("À propos"), 29, corner);
+                                                 {}, int(Msg::ExportAnimation), corner);
+    helpButton = control<QPushButton>(this, "Command14", tw(10860, 8025, 1290, 285), {}, 28, corner);
+    aboutButton = control<QPushButton>(this, "Command13", tw(10875, 8370, 1290, 285), {}, 29, corner);
     // Reaches the window's right and bottom edges, in a slightly smaller type: three lines fit.
     const QRect credit = tw(10245, 8760, 2010, 435);
     creditLabel = control<QLabel>(this, "Label35", QRect(credit.topLeft(), QPoint(formSize().width() - 4, formSize().height() - 1)),
-                                  QStringLiteral("Les cartes sont la propriété de leur site d'origine"), 30, corner);
+                                  {}, 30, corner);
     creditLabel->setFont(designFont(7.5, false));
     creditLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     creditLabel->setWordWrap(true);
@@ -348,25 +347,23 @@ void Form1::createCommandControls()
 
 void Form1::createPlaceControls()
 {
-    placeFrame = container<QGroupBox>(this, "Frame1", tw(9600, 120, 2745, 1155), QStringLiteral("Localisation"), 17, A::FollowRight);
-    placeHint = control<QLabel>(placeFrame, "Label9", QRect(6, 16, 171, 30), QStringLiteral("Cliquer sur la carte pour sélectionner un lieu"), 18);
+    placeFrame = container<QGroupBox>(this, "Frame1", tw(9600, 120, 2745, 1155), {}, 17, A::FollowRight);
+    placeHint = control<QLabel>(placeFrame, "Label9", QRect(6, 16, 171, 30), {}, 18);
     placeHint->setWordWrap(true);
     placeHint->setAlignment(Qt::AlignCenter);
-    computeButton = control<QPushButton>(placeFrame, "Command3", QRect(8, 49, 80, 22), QStringLiteral("Calculer"), 19);
+    computeButton = control<QPushButton>(placeFrame, "Command3", QRect(8, 49, 80, 22), {}, 19);
     meteogramButton = control<QPushButton>(placeFrame, "meteogramButton", QRect(94, 49, 84, 22),
-                                           QStringLiteral("Météogramme"), int(Msg::Meteogram));
+                                           {}, int(Msg::Meteogram));
     placeLabel = control<QLabel>(placeFrame, "Label4", QRect(6, 52, 44, 16));
     placeLabel->hide();
     spareLabel1 = control<QLabel>(placeFrame, "Label1", QRect(136, 52, 42, 16));
     spareLabel1->hide();
 
     // Both panels line up under the place frame, at its width.
-    nowPanel = createPanel("Frame3", QStringLiteral("Situation actuelle"), 20, tw(9600, 1290, 2745, 2400),
+    nowPanel = createPanel("Frame3", {}, 20, tw(9600, 1290, 2745, 2400),
                            {"picto1", "Label7", "Label6", "Label8", "Label16", "Label17", "Label18", "Label19", "Label24", "Label25"}, "nowPanelHint");
-    stepPanel = createPanel("Frame4", QStringLiteral("Situation à +6H"), 0, tw(9600, 3840, 2745, 2400),
+    stepPanel = createPanel("Frame4", msg(Msg::StepFrameStart), 0, tw(9600, 3840, 2745, 2400),
                             {"picto2", "Label13", "Label10", "Label12", "Label20", "Label21", "Label22", "Label23", "Label26", "Label27"}, "stepPanelHint");
-    // The forecast panel's wind caption carries a trailing blank in the design.
-    stepPanel.captions[3]->setText(QStringLiteral("Vent moyen "));
 }
 
 // Both panels: pictogram and big temperature on the left, caption/value pairs on the right.
@@ -374,15 +371,14 @@ void Form1::createPlaceControls()
 Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &title, int tag, QRect rect,
                                         const std::array<const char *, 10> &names, const char *hintName)
 {
-    const QString captions[4] = {QStringLiteral("Précipitations\u00A0:"), QStringLiteral("Nébulosité"),
-                                 QStringLiteral("Temp. à 850 hPa"), QStringLiteral("Vent moyen")};
-    const QString values[4] = {QStringLiteral("0 mm"), QStringLiteral("0\u00A0%"), QStringLiteral("0°C"),
-                               QStringLiteral("0 km/h")};
+    const QString zero = QStringLiteral("0");
+    const QString values[4] = {zero + msg(Msg::PrecipitationUnit), zero + msg(Msg::PercentUnit),
+                               QStringLiteral("0°C"), zero + msg(Msg::WindUnit)};
     ForecastPanel panel;
     panel.frame = container<QGroupBox>(this, frameName, rect, title, tag, A::FollowRight);
     // Until a place is chosen the panel says how to choose one; its values come after.
     panel.hint = control<QLabel>(panel.frame, hintName, QRect(8, 20, rect.width() - 16, rect.height() - 28),
-                                 QStringLiteral("Cliquer sur la carte pour choisir un lieu\u00a0: sa prévision s'affiche ici."),
+                                 {},
                                  int(Msg::ChooseAPlace));
     panel.hint->setWordWrap(true);
     panel.hint->setAlignment(Qt::AlignCenter);
@@ -391,7 +387,7 @@ Form1::ForecastPanel Form1::createPanel(const char *frameName, const QString &ti
     panel.temperature = control<QLabel>(panel.frame, names[1], QRect(2, 84, 68, 28), QStringLiteral("0°C"));
     panel.temperature->setAlignment(Qt::AlignCenter);
     for (int i = 0; i < 4; ++i) {
-        panel.captions[i] = control<QLabel>(panel.frame, names[2 + 2 * i], QRect(70, 18 + 34 * i, 108, 16), captions[i], 21 + i);
+        panel.captions[i] = control<QLabel>(panel.frame, names[2 + 2 * i], QRect(70, 18 + 34 * i, 108, 16), {}, 21 + i);
         panel.values[i] = control<QLabel>(panel.frame, names[3 + 2 * i], QRect(70, 33 + 34 * i, 108, 16), values[i]);
         panel.values[i]->setAlignment(Qt::AlignCenter);
     }

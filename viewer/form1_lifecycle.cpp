@@ -1,9 +1,10 @@
 // Form1's life: start-up, repaint and shutdown.
 #include "viewer/form1.h"
+#include "viewer/datafiles.h"
 #include "viewer/helpwindow.h"
 #include "viewer/picturebox.h"
 #include "core/placetext.h"
-#include "viewer/translation.h"
+#include "shell/language.h"
 
 #include "forecast/geometry.h"
 #include "forecast/legends.h"
@@ -36,13 +37,9 @@ void Form1::Form_Load()
     m_service->setHeld(true);
     log.StartLog();
 
-    // Without a complete language file the built-in captions stay: translating from a
-    // missing or cut-short table would blank the controls it lacks.
-    if (LoadLanguage(m_config.programDir, QStringLiteral("langage")))
-        TranslateForm(this);
-    if (usesDemoServer())
-        creditLabel->setText(QStringLiteral("Les cartes sont la propriété de ") + demoProviderName());
-    applyToolTips();
+    // The command line's language, else the one chosen last time.
+    useLanguage(Language::choose(m_config.language, SavedSettings::readText(Language::SettingKey)));
+    reportMissingDataFiles(m_config.programDir, log);
 
     m_service->servers().SwitchArchiveServer();
     m_service->servers().SwitchNormalServer();
@@ -61,7 +58,7 @@ void Form1::Form_Load()
     if (SavedSettings::readNumber(QStringLiteral("help"), 0) == 0)
         showStartupHelp();
 
-    mapPicture->printText(QStringLiteral("Cliquer sur "));
+    mapPicture->printText(msg(Msg::ClickOn));
 
     log.AddLog(QStringLiteral("Refresh 1 "));
     RefreshPicture();
@@ -139,8 +136,11 @@ void Form1::finishStartup()
 
 Form2 *Form1::helpWindow()
 {
-    if (!m_helpWindow)
+    if (!m_helpWindow) {
         m_helpWindow = std::make_shared<Form2>();
+        m_helpWindow->setLanguage(m_model.language());
+        connect(m_helpWindow.get(), &Form2::languageChosen, this, &Form1::chooseLanguage);
+    }
     return m_helpWindow.get();
 }
 

@@ -79,12 +79,9 @@ void Form1::refreshPicture(bool retrying, const std::function<void()> &done)
     const MapSelection selection = m_model.selection();
     const bool current = !selection.archive;
     const QString name = selectionCacheName(selection);
-    if (current) {
-        setWindowTitle(runCaption(QDateTime::currentDateTimeUtc()));
+    showTitle(selection);
+    if (current)
         log.AddLog(QStringLiteral("Fichier à afficher ") + name);
-    } else {
-        setWindowTitle(archiveCaption(rollDate(selection.year, selection.month, selection.day)));
-    }
 
     if (name == m_shownName) {
         showSelectedMap(selection);
@@ -181,16 +178,27 @@ void Form1::showLoadingNote(bool loading)
     // The previous map stays, dimmed, under the note: its colours no longer read as values.
     valueBox->hide();
     mapPicture->dim();
-    showNote(msg(Msg::Loading), false);
+    showNote(int(Msg::Loading), false);
+}
+
+void Form1::showTitle(const MapSelection &selection)
+{
+    if (selection.archive)
+        setWindowTitle(archiveCaption(rollDate(selection.year, selection.month, selection.day)));
+    else
+        setWindowTitle(runCaption(QDateTime::currentDateTimeUtc()));
 }
 
 // Red for a map that could not be had; white over a map on its way.
-void Form1::showNote(const QString &text, bool problem)
+void Form1::showNote(int message, bool problem)
 {
-    if (text.isEmpty()) {
+    m_note = message;
+    m_noteProblem = problem;
+    if (!message) {
         mapNote->hide();
         return;
     }
+    const QString text = msg(message);
     QPalette palette = mapNote->palette();
     palette.setColor(QPalette::WindowText, problem ? QColor(Qt::red) : QColor(Qt::white));
     mapNote->setPalette(palette);
@@ -211,9 +219,9 @@ void Form1::showSelectedMap(const MapSelection &selection)
     // Without a map, nothing of the last one may stay under the notice. Held back at
     // start-up, the map is still to come.
     if (map.isNull() && m_service->held())
-        showNote(msg(Msg::Loading), false);
+        showNote(int(Msg::Loading), false);
     else
-        showNote(map.isNull() ? QStringLiteral("Pas d'image\u00A0!") : QString(), true);
+        showNote(map.isNull() ? int(Msg::NoPicture) : 0, true);
     paintMap(map);
     if (!selection.archive)
         drawPlaceMarker();

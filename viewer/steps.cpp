@@ -11,12 +11,18 @@
 void Form1::showStep(int step)
 {
     stepScrollBar->setValue(step);
-    stepHoursLabel->setText(stepHoursText(step));
-    stepDateLabel->setText(stepDateText(QDateTime::currentDateTimeUtc(), step));
+    showStepCaptions(step);
     // Once a place is chosen the panel's title changes with its values.
     if (m_placeChosen)
         computeForecast();
-    else
+}
+
+void Form1::showStepCaptions(int step)
+{
+    m_stepShown = true;
+    stepHoursLabel->setText(stepHoursText(step));
+    stepDateLabel->setText(stepDateText(QDateTime::currentDateTimeUtc(), step));
+    if (!m_placeChosen)
         stepPanel.frame->setTitle(stepFrameTitle(step));
 }
 

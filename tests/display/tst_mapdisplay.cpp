@@ -36,7 +36,7 @@ QByteArray gifDeclaring(int width, int height, int frameWidth, int frameHeight)
     return gif;
 }
 
-QString systemLongDate(const QDate &date) { return QLocale::system().toString(date, QLocale::LongFormat); }
+QString defaultLongDate(const QDate &date) { return QLocale().toString(date, QLocale::LongFormat); }
 
 QDateTime at(const QDate &date, int hour, int minute = 0) { return QDateTime(date, QTime(hour, minute), QTimeZone::utc()); }
 
@@ -440,7 +440,7 @@ private Q_SLOTS:
         Messages::set(76, QStringLiteral("Cartavent - Run du"));
         Messages::set(72, QStringLiteral("h"));
         const auto slotText = [](const QDate &date, int hour) {
-            return QStringLiteral("%1 à %2h UTC").arg(systemLongDate(date)).arg(hour);
+            return QStringLiteral("%1 à %2h UTC").arg(defaultLongDate(date)).arg(hour);
         };
         QCOMPARE(stepHoursText(step), hours);
         QCOMPARE(stepDateText(now, step), slotText(stepSlot.date(), stepSlot.time().hour()));

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 class TestPictogram : public QObject {
@@ -46,12 +47,14 @@ private Q_SLOTS:
         QFETCH(float, orag);
         QFETCH(int, picto);
         QCOMPARE(int(getpicto(temp, nebu, p850, prec, orag)), picto);
+        // The data check looks for the pictures of this list only.
+        QVERIFY(std::find(pictogramNumbers.begin(), pictogramNumbers.end(), picto) != pictogramNumbers.end());
     }
 
     void shippedImages()
     {
         const QString dir = qEnvironmentVariable("CARTAVENT_DATA_DIR");
-        for (int n : {1, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 18})
+        for (int n : pictogramNumbers)
             QVERIFY2(!QImage(pictogramFile(dir, n)).isNull(), qPrintable(pictogramFile(dir, n)));
     }
 };

@@ -1,5 +1,7 @@
 // The command line: options, the deleteall word, and what is refused.
 #include "shell/commandline.h"
+#include "shell/language.h"
+#include "shell/messages.h"
 
 #include <QProcess>
 #include <QTest>
@@ -13,6 +15,7 @@ QHash<QString, QString> fields(const CommandLine &line)
         {"hosts", line.hosts.join(u',')},
         {"cacheDir", line.cacheDir},
         {"screenshot", line.screenshot},
+        {"language", line.language},
         {"help", line.showHelp ? "1" : ""},
         {"version", line.showVersion ? "1" : ""},
     };
@@ -33,6 +36,7 @@ private Q_SLOTS:
             {"--hosts", "hosts", "a:1,b:2,c:3"},
             {"--cache-dir", "cacheDir", "/tmp/c a"},
             {"--screenshot", "screenshot", "shot.png"},
+            {"--language", "language", "english"},
         };
         for (const auto &o : valued) {
             const QString option = QString::fromUtf8(o.option);
@@ -103,17 +107,26 @@ private Q_SLOTS:
         QTEST(int(line.problems.size()), "problems");
     }
 
-    // The program itself: an unknown option prints the usage to stderr and exits with 2.
+    // The program itself: an unknown option prints the usage to stderr, in the language
+    // asked for, and exits with 2.
+    void programRefusesUnknownOption_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("French") << Language::french();
+        QTest::newRow("English") << "english";
+    }
     void programRefusesUnknownOption()
     {
+        QFETCH(QString, language);
+        Language::apply(qEnvironmentVariable("CARTAVENT_DATA_DIR"), language);
         QProcess program;
         program.start(qEnvironmentVariable("CARTAVENT_DATA_DIR") + QStringLiteral("/cartavent"),
-                      {QStringLiteral("--bogus")});
+                      {QStringLiteral("--bogus"), QStringLiteral("--language"), language});
         QVERIFY2(program.waitForFinished(-1), qPrintable(program.errorString()));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 2);
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-        QVERIFY2(err.contains(QStringLiteral("--bogus")), qPrintable(err));
+        QVERIFY2(err.contains(msg(Msg::UnknownArgument).arg(QStringLiteral("--bogus"))), qPrintable(err));
         QVERIFY2(err.contains(commandLineUsage()), qPrintable(err));
         QCOMPARE(program.readAllStandardOutput(), QByteArray());
     }

@@ -37,6 +37,37 @@ private Q_SLOTS:
         QCOMPARE(chosen, QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
     }
 
+    // Where the data is read from and whether the copy counts as installed (its cache then
+    // goes to the user's cache folder).
+    void dataFolder_data()
+    {
+        QTest::addColumn<QStringList>("layout");  // under a temporary root; a trailing / is a folder
+        QTest::addColumn<QString>("override");
+        QTest::addColumn<QString>("folder");      // relative to the root
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("build: data beside") << QStringList{"bin/langage.txt"} << "" << "bin" << false;
+        QTest::newRow("installed prefix") << QStringList{"bin/", "share/cartavent/"} << "" << "share/cartavent" << true;
+        QTest::newRow("beside wins") << QStringList{"bin/langage.txt", "share/cartavent/"} << "" << "bin" << false;
+        QTest::newRow("no data anywhere") << QStringList{"bin/", "share/"} << "" << "bin" << false;
+        QTest::newRow("environment wins") << QStringList{"bin/", "share/cartavent/", "d/"} << "d" << "d" << false;
+    }
+    void dataFolder()
+    {
+        QFETCH(QStringList, layout);
+        QFETCH(QString, override);
+        QTemporaryDir root;
+        for (const QString &entry : layout) {
+            QVERIFY(QDir(root.path()).mkpath(entry.endsWith(u'/') ? entry : entry.section(u'/', 0, -2)));
+            QFile file(root.filePath(entry));
+            QVERIFY(entry.endsWith(u'/') || file.open(QIODevice::WriteOnly));
+        }
+        const DataFolder found = locateDataFolder(root.filePath(QStringLiteral("bin")),
+                                                  override.isEmpty() ? override : root.filePath(override));
+        QFETCH(QString, folder);
+        QCOMPARE(found.path, root.filePath(folder));
+        QTEST(found.installed, "installed");
+    }
+
     void settingsRoundTrip()
     {
         QCOMPARE(SavedSettings::readNumber(QStringLiteral("num"), 30), 30.0);

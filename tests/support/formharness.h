@@ -55,7 +55,7 @@ public:
         settings.sync();
         if (help)
             SavedSettings::writeText(QStringLiteral("help"), QString::fromLatin1(help));
-        Messages::clear();
+        Messages::loadBuiltIn();
     }
 
     // A configuration over a new, empty cache folder, every host on the demonstration server.

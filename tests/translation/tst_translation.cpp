@@ -1,16 +1,12 @@
 // Captions replaced by the messages their controls' tags name.
-#include "viewer/form1.h"
-#include "viewer/helpwindow.h"
 #include "viewer/translation.h"
 #include "shell/messages.h"
 
 #include <QGroupBox>
-#include <QMap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TstTranslation : public QObject {
@@ -59,40 +55,6 @@ private Q_SLOTS:
             caption = group->title();
         QCOMPARE(caption, expected);
         QCOMPARE(window.windowTitle(), QString());
-    }
-
-    // The captions the windows are built with are the built-in language file's, so the
-    // window reads the same before and after translation. A tag some controls share names
-    // one message, which must be one of their captions.
-    void builtInCaptions_data()
-    {
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<int>("tag");
-        QTemporaryDir cache;
-        Form1Config config;
-        config.cacheDir = cache.path();
-        config.hosts = QStringList{QStringLiteral("127.0.0.1:9")};
-        config.unattended = true;
-        Form1 form(config);
-        Form2 help;
-        QMap<int, QStringList> byTag;
-        for (QWidget *w : form.findChildren<QWidget *>() + help.findChildren<QWidget *>()) {
-            const int tag = w->property("tag").toInt();
-            if (tag <= 0 || qobject_cast<QLineEdit *>(w))
-                continue;
-            const auto *group = qobject_cast<QGroupBox *>(w);
-            // The design's own trailing blanks ("Vent moyen ") are no different text.
-            byTag[tag] << (group ? group->title() : w->property("text").toString()).trimmed();
-        }
-        for (auto it = byTag.cbegin(); it != byTag.cend(); ++it)
-            QTest::addRow("tag %d", it.key()) << it.value() << it.key();
-    }
-    void builtInCaptions()
-    {
-        QFETCH(QStringList, captions);
-        QFETCH(int, tag);
-        Messages::loadBuiltIn();
-        QVERIFY2(captions.contains(msg(tag)), qPrintable(msg(tag) + QStringLiteral(" not in ") + captions.join(u'|')));
     }
 
     // French typography in every built-in message: a no-break space before "?", "!", ";",

@@ -1,5 +1,6 @@
 #include "tests/support/formharness.h"
 #include "viewer/picturebox.h"
+#include "shell/language.h"
 
 #include <QtWidgets>
 #include <cmath>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(h.start()); }
     void init() { h.resetSettings(nullptr); }
 
+    void window_data();
     void window();
     void demoServer();
     void controls_data();
@@ -39,10 +41,19 @@ private:
     FormHarness h;
 };
 
-// What a user would notice at the default size: every control shown where it can be
-// seen and used, none covering another, each caption whole.
+// What a user would notice at the default size, in each language: every control shown where
+// it can be seen and used, none covering another, each caption whole.
+void TstForm1::window_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("French") << Language::french();
+    QTest::newRow("English") << "english";
+}
+
 void TstForm1::window()
 {
+    QFETCH(QString, language);
+    Language::apply(qEnvironmentVariable("CARTAVENT_DATA_DIR"), language);
     auto form = h.makeForm(false);
     form->show();
     QCOMPARE(form->size(), QSize(828, 623));
@@ -150,8 +161,8 @@ void TstForm1::controls_data()
         {"Combo3", "QComboBox", "Frame7", "1", ""},
         {"Check3", "QCheckBox", "Frame7", "Animer", "8"},
         {"Command12", "QPushButton", "Frame7", "Affiche", "74"},
-        {"Option10", "QRadioButton", "Frame7", "Géopotentiel à 500 hPa", "5"},
-        {"Option11", "QRadioButton", "Frame7", "Températures à 850 hPa", "3"},
+        {"Option10", "QRadioButton", "Frame7", "Géopotentiel 500 hPa", "5"},
+        {"Option11", "QRadioButton", "Frame7", "Température à 850 hPa", "3"},
         {"Frame8", "QGroupBox", "Frame7", "État\u00A0:", "9"},
         {"Label33", "QLabel", "Frame8", "", ""},
         {"Command10", "QPushButton", "Form1", "Actualiser le run", "11"},
@@ -169,7 +180,7 @@ void TstForm1::controls_data()
         {"Command13", "QPushButton", "Form1", "À propos", "29"},
         {"Label35", "QLabel", "Form1", "Les cartes sont la propriété de leur site d'origine", "30"},
         {"Label24", "QLabel", "Frame3", "Vent moyen", "24"},
-        {"Label26", "QLabel", "Frame4", "Vent moyen ", "24"},
+        {"Label26", "QLabel", "Frame4", "Vent moyen", "24"},
     };
     for (const Row &r : rows)
         QTest::newRow(r.name) << r.cls << r.parent << QString::fromUtf8(r.text) << r.tag;
