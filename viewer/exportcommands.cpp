@@ -29,7 +29,7 @@ void Form1::exportImage()
         ? archiveImageName(selection.level, m_model.archiveDate())
         : forecastImageName(QLatin1String(kindByNumber(selection.kindNumber)->key), now, selection.step);
     askSaveFile(this, msg(Msg::ExportImageTitle), msg(Msg::PngFilter), name, [this, picture](const QString &path) {
-        showExportOutcome(exportStatusText(savePng(picture, path)));
+        showExportResult(savePng(picture, path));
     });
 }
 
@@ -92,10 +92,17 @@ void Form1::startAnimationExport(const MapKind *kind, const QString &path)
         dialog->deleteLater();
         job->deleteLater();
         m_animationExport = nullptr;
-        showExportOutcome(exportStatusText(result));
+        showExportResult(result);
     });
     dialog->show();
     job->start();
+}
+
+void Form1::showExportResult(const ExportResult &result)
+{
+    if (result.outcome == ExportOutcome::Written)
+        rememberSaveFolder(result.path);
+    showExportOutcome(exportStatusText(result));
 }
 
 // On the status line of the mode shown.

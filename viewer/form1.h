@@ -105,6 +105,7 @@
 
 class QCheckBox;
 class QDateTime;
+struct ExportResult;
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -275,6 +276,7 @@ private:
     void startAnimationExport(const MapKind *kind, const QString &path);
     QStringList exportCaption(const MapSelection &selection, const QDateTime &now) const;
     void showExportOutcome(const QString &text);
+    void showExportResult(const ExportResult &result);
     void copyAddress();                             // form1.cpp
     void watchKeys();                               // keys.cpp
     bool viewerKey(const QKeyEvent &key);

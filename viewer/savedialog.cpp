@@ -36,7 +36,6 @@ void askSaveFile(QWidget *parent, const QString &title, const QString &filter,
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString &path) {
-        rememberSaveFolder(path);
         chosen(path);
     });
     dialog->open();

@@ -1,6 +1,7 @@
 #pragma once
 // The save dialog of the export commands and the meteogram: it opens in the folder the user
-// last saved to (setting "exportdir") and remembers the folder of the file chosen.
+// last saved to (setting "exportdir"). The caller remembers a folder once a file is written
+// there: a folder that took no file (say /proc) is not offered again.
 #include <QString>
 
 #include <functional>
