@@ -2,6 +2,9 @@
 #include <QString>
 #include <QtGlobal>
 
+// Storm energy (J/kg) above which the weather is pictured as a storm.
+constexpr float StormEnergy = 200.0f;
+
 // Weather pictogram number (1, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14 or 18).
 qint16 getpicto(float temp, float nebu, float p850, float prec, float orag);
 // <programDir>/picto/pt_<n>.gif

@@ -119,7 +119,9 @@ class DemoMapServer;
 class DesignLayout;
 class Form2;
 class MapBatch;
+class MeteogramWindow;
 class PictureBox;
+struct PanelInputs;
 class RetrievalService;
 
 struct Form1Config {
@@ -249,6 +251,7 @@ private:
     void showView();                                // mapdisplay.cpp
     void redrawMap();
     void computeForecast();                         // panels.cpp
+    PanelInputs panelInputs(int step) const;
     void fillPanels(int step);
     void fillPanel(const ForecastPanel &panel, bool series, int step);
     static void showPanelValues(const ForecastPanel &panel, bool shown);
@@ -259,6 +262,7 @@ private:
     void setMaxStep(int step);
     bool refusedWhileBusy();
     void openMeteogram();                           // meteogramcommands.cpp
+    void showMeteogramPlace();
     void exportImage();                             // exportcommands.cpp
     void exportAnimation();
     void copyAddress();                             // form1.cpp
@@ -284,6 +288,7 @@ private:
     bool m_liveView = false;
     QPointer<MapBatch> m_downloadAll;
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
+    QPointer<MeteogramWindow> m_meteogram;  // one, kept once opened
 
     // --- controls (see the table above) ---
     DesignLayout *m_layout = nullptr;
