@@ -31,6 +31,7 @@ MeteogramWindow::MeteogramWindow(RetrievalService &service, QWidget *owner)
     m_readout->setObjectName(QStringLiteral("meteogramReadout"));
     m_note->setObjectName(QStringLiteral("meteogramNote"));
     m_saveButton->setObjectName(QStringLiteral("meteogramSave"));
+    m_saveButton->setProperty("tag", QString::number(int(Msg::MeteogramSave)));  // retranslated with Form1
     m_readout->setWordWrap(true);
     m_readout->setMinimumHeight(2 * fontMetrics().lineSpacing() + 4);
     m_readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
