@@ -1,6 +1,7 @@
 // One press of "Calculer" (both panels: 11 map loads, 539 colour reads) with every map
 // already cached, timed as a whole and split into decoding and sampling.
 // Usage: bench_calculer [presses] [step]
+#include "bench/benchsupport.h"
 #include "forecast/geometry.h"
 #include "forecast/pointforecast.h"
 #include "mapserver/demoserver.h"
@@ -26,15 +27,6 @@ struct MapFile {
     int step;
 };
 
-bool cacheMap(DemoMapServer &server, const QString &dir, const MapFile &m)
-{
-    const QByteArray bytes = server.mapBytes(QStringLiteral("/wz/pics/") + forecastMapFile(*m.kind, m.step));
-    if (bytes.isEmpty())
-        return false;
-    QFile f(joinPath(dir, forecastCacheName(*m.kind, m.step)));
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 double msPerPress(qint64 ns, int presses) { return double(ns) / 1e6 / presses; }
 
 // The maps of one press: the current panel's six, then the series panel's five.
@@ -52,7 +44,7 @@ bool cacheMaps(const QString &dir, const QVector<MapFile> &files)
 {
     DemoMapServer server;
     for (const MapFile &m : files) {
-        if (!cacheMap(server, dir, m)) {
+        if (!bench::cacheForecastMap(server, dir, *m.kind, m.step)) {
             std::fprintf(stderr, "the demonstration server gave no map for %s step %d\n", m.kind->key, m.step);
             return false;
         }

@@ -35,13 +35,6 @@ namespace {
 
 constexpr int Steps[2] = {0, 1};
 
-bool cacheMap(DemoMapServer &server, const QString &dir, const MapKind &kind, int step)
-{
-    const QByteArray bytes = server.mapBytes(QStringLiteral("/wz/pics/") + forecastMapFile(kind, step));
-    QFile f(joinPath(dir, forecastCacheName(kind, step)));
-    return !bytes.isEmpty() && f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The first paint of Picture1 once a map is held.
 class FirstMapPaint : public QObject {
 public:
@@ -171,7 +164,7 @@ int main(int argc, char **argv)
     }
     for (const MapKind &kind : mapKinds()) {
         for (int step : Steps) {
-            if (!cacheMap(server, cacheDir.path(), kind, step)) {
+            if (!bench::cacheForecastMap(server, cacheDir.path(), kind, step)) {
                 std::fprintf(stderr, "no map for %s step %d\n", kind.key, step);
                 return 1;
             }

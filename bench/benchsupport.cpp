@@ -1,5 +1,6 @@
 #include "bench/benchsupport.h"
 
+#include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
 
 #include <QFile>
@@ -102,6 +103,13 @@ int waitForBatch(MapBatch *batch, int timeoutMs)
 }
 
 QStringList sameHostEverywhere(const QString &hostPort) { return {hostPort, hostPort, hostPort}; }
+
+bool cacheForecastMap(DemoMapServer &server, const QString &dir, const MapKind &kind, int step)
+{
+    const QByteArray bytes = server.mapBytes(QStringLiteral("/wz/pics/") + forecastMapFile(kind, step));
+    QFile f(joinPath(dir, forecastCacheName(kind, step)));
+    return !bytes.isEmpty() && f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 double median(QList<double> values)
 {

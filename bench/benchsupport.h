@@ -9,8 +9,10 @@
 
 #include <memory>
 
+class DemoMapServer;
 class MapBatch;
 class RetrievalService;
+struct MapKind;
 struct FetchOutcome;
 
 namespace bench {
@@ -57,6 +59,10 @@ bool waitForSignal(const Sender *sender, Signal signal, int timeoutMs)
 FetchOutcome fetchMap(RetrievalService &service, const QString &url, const QString &file, int timeoutMs);
 // Waits for a batch the service started; its failures, or -1 when it did not end in time.
 int waitForBatch(MapBatch *batch, int timeoutMs);
+
+// The demonstration server's forecast map of that kind and step in the cache folder, as a
+// download leaves it; false when the server gave none or it could not be written.
+bool cacheForecastMap(DemoMapServer &server, const QString &dir, const MapKind &kind, int step);
 
 double median(QList<double> values);
 double best(const QList<double> &values);

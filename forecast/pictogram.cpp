@@ -30,7 +30,7 @@ qint16 getpicto(float temp, float nebu, float p850, float prec, float orag)
     const Rain rain = rainClass(prec);
     const int cloud = cloudClass(nebu);
 
-    if (orag > 200.0f)
+    if (orag > StormEnergy)
         return rain == Rain::Heavy ? 18 : 13;
     if (rain == Rain::Dry) {
         static constexpr qint16 dry[4] = {1, 4, 5, 6};

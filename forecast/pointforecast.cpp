@@ -11,6 +11,7 @@
 #include "shell/messages.h"
 
 #include <QFileInfo>
+#include <QPointF>
 #include <cmath>
 
 namespace {
@@ -49,13 +50,6 @@ PanelTable makeCurrent()
     return t;
 }
 
-QString mapPath(const QString &cacheDir, const PanelQuantity &q, int step)
-{
-    const MapKind *kind = kindByKey(QLatin1String(q.key));
-    const QString name = kind ? forecastCacheName(*kind, step) : QString();
-    return name.isEmpty() ? QString() : joinPath(cacheDir, name);
-}
-
 // Loads one quantity's map into the work picture, fetching it once when it is missing.
 // Returns false when the quantity has no map to sample.
 bool loadMap(const QString &path, const PanelQuantity &q, int step, bool &OK,
@@ -85,6 +79,13 @@ bool loadMap(const QString &path, const PanelQuantity &q, int step, bool &OK,
 }
 
 } // namespace
+
+QString quantityMapPath(const QString &cacheDir, const PanelQuantity &q, int step)
+{
+    const MapKind *kind = kindByKey(QLatin1String(q.key));
+    const QString name = kind ? forecastCacheName(*kind, step) : QString();
+    return name.isEmpty() ? QString() : joinPath(cacheDir, name);
+}
 
 QString PanelText::text() const
 {
@@ -170,12 +171,35 @@ GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float 
     return result;
 }
 
+namespace {
+
+QPointF gridCentre(const PanelQuantity &quantity, const PanelInputs &inputs)
+{
+    return {(quantity.domain2 ? inputs.PlaceX2 : inputs.PlaceX) / float(TwipsPerPixel),
+            (quantity.domain2 ? inputs.PlaceY2 : inputs.PlaceY) / float(TwipsPerPixel)};
+}
+
+} // namespace
+
+GridMean samplePlace(const QImage &picture, const PanelQuantity &quantity, const PanelInputs &inputs,
+                     bool singlePrecisionSum)
+{
+    const QPointF centre = gridCentre(quantity, inputs);
+    return sampleGrid(picture, quantity, float(centre.x()), float(centre.y()), singlePrecisionSum);
+}
+
+int samplePlaceLastRow(const PanelQuantity &quantity, const PanelInputs &inputs)
+{
+    // The same sum as the grid's last row in sampleGrid, so the same pixel.
+    return pixelIndex(float(gridCentre(quantity, inputs).y()) + float(GridHalfWidth * quantity.spacing));
+}
+
 QVector<MapNeed> missingMaps(const PanelTable &table, const PanelInputs &inputs)
 {
     const int step = table.fixedStep.value_or(inputs.step);
     QVector<MapNeed> needs;
     for (const PanelQuantity &q : table.quantities) {
-        const QString path = mapPath(inputs.cacheDir, q, step);
+        const QString path = quantityMapPath(inputs.cacheDir, q, step);
         if (!path.isEmpty() && !QFileInfo::exists(path))
             needs.append(MapNeed{step, q.what});
     }
@@ -191,11 +215,9 @@ PanelResult computePanel(const PanelTable &table, const PanelInputs &inputs, boo
         QuantityResult r;
         r.role = q.role;
         r.shown = q.shown;
-        const QString path = mapPath(inputs.cacheDir, q, step);
+        const QString path = quantityMapPath(inputs.cacheDir, q, step);
         if (loadMap(path, q, step, OK, fetch, workPicture)) {
-            const float cx = (q.domain2 ? inputs.PlaceX2 : inputs.PlaceX) / float(TwipsPerPixel);
-            const float cy = (q.domain2 ? inputs.PlaceY2 : inputs.PlaceY) / float(TwipsPerPixel);
-            const GridMean grid = sampleGrid(workPicture, q, cx, cy, table.singlePrecisionSum);
+            const GridMean grid = samplePlace(workPicture, q, inputs, table.singlePrecisionSum);
             r.mean = grid.mean;
             r.count = grid.count;
         }

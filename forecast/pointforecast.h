@@ -77,6 +77,9 @@ struct PanelResult {
     std::optional<double> mean(PanelRole role) const;
 };
 
+// The cache file a quantity reads at a step; empty for a step that names no map.
+QString quantityMapPath(const QString &cacheDir, const PanelQuantity &quantity, int step);
+
 // A map of the panel that the cache lacks: step index and kind number.
 struct MapNeed {
     int step;
@@ -97,3 +100,8 @@ struct GridMean {
 };
 GridMean sampleGrid(const QImage &picture, const PanelQuantity &quantity, float centreX,
                     float centreY, bool singlePrecisionSum);
+// The grid around the place of `inputs`, in the quantity's map frame.
+GridMean samplePlace(const QImage &picture, const PanelQuantity &quantity, const PanelInputs &inputs,
+                     bool singlePrecisionSum);
+// The lowest row of the picture samplePlace reads; -1 when it reads none.
+int samplePlaceLastRow(const PanelQuantity &quantity, const PanelInputs &inputs);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -184,7 +186,7 @@ FetchHandle FetchQueue::request(const QString &url, const QString &file, bool ur
 {
     const auto sameFile = [&file](const MapFetch *f) { return f->file() == file; };
     for (MapFetch *f : std::as_const(m_running)) {
-        if (sameFile(f))
+        if (sameFile(f) && !f->m_stopping)
             return FetchHandle(this, f);
     }
     const auto firstLater = [this] {
@@ -216,8 +218,17 @@ FetchHandle FetchQueue::request(const QString &url, const QString &file, bool ur
 
 void FetchQueue::startNext()
 {
-    while (m_running.size() < MaxParallel && !m_waiting.isEmpty())
-        start(m_waiting.takeFirst());
+    for (qsizetype i = 0; i < m_waiting.size() && m_running.size() < MaxParallel;) {
+        if (fetching(m_waiting.at(i)->file()))
+            ++i;  // waits for the cancelled fetch of its file to end
+        else
+            start(m_waiting.takeAt(i));
+    }
+}
+
+bool FetchQueue::fetching(const QString &file) const
+{
+    return std::any_of(m_running.cbegin(), m_running.cend(), [&file](const MapFetch *f) { return f->file() == file; });
 }
 
 void FetchQueue::start(MapFetch *fetch)
@@ -256,6 +267,7 @@ void FetchQueue::release(MapFetch *fetch)
         delete fetch;
         break;
     case MapFetch::State::Running:
+        fetch->m_stopping = true;
         fetch->m_transfer->cancel();  // deleted once it reports its end
         break;
     case MapFetch::State::Done:
@@ -279,6 +291,8 @@ void FetchQueue::cancelAll()
 
 void FetchQueue::cancelRunning()
 {
-    for (MapFetch *f : std::as_const(m_running))
+    for (MapFetch *f : std::as_const(m_running)) {
+        f->m_stopping = true;
         f->m_transfer->cancel();
+    }
 }

@@ -63,6 +63,7 @@ private:
     QString m_writeError;
     int m_users = 0;
     bool m_urgent = false;
+    bool m_stopping = false;  // cancelled, its end not reported yet: nobody may join it
 };
 
 class FetchQueue;
@@ -101,7 +102,8 @@ public:
     const TransferOptions &options() const { return m_options; }
 
     // The fetch of url into file. A fetch of the same file that is waiting or running is
-    // shared (and moved ahead when this request is urgent).
+    // shared (and moved ahead when this request is urgent). A file is never fetched twice
+    // at once: after a cancelled fetch of it, the next one starts once that one has ended.
     FetchHandle request(const QString &url, const QString &file, bool urgent);
 
     void cancelAll();      // every running and waiting fetch ends as cancelled
@@ -119,6 +121,7 @@ private:
     friend class FetchHandle;
     void release(MapFetch *fetch);
     void startNext();
+    bool fetching(const QString &file) const;
     void start(MapFetch *fetch);
     void onFinished(MapFetch *fetch);
 

@@ -111,12 +111,12 @@ MapBatch *RetrievalService::GetNewModeles(int heure, int what, bool urgent)
     return batch;
 }
 
-MapBatch *RetrievalService::fetchMaps(const QList<QPair<int, int>> &stepKinds)
+MapBatch *RetrievalService::fetchMaps(const QList<QPair<int, int>> &stepKinds, bool urgent)
 {
     QList<BatchGroup> groups;
     for (const auto &[step, kind] : stepKinds)
         groups.append(stepGroup(step, kind));
-    MapBatch *batch = makeBatch(groups, true);
+    MapBatch *batch = makeBatch(groups, urgent);
     batch->start();
     return batch;
 }

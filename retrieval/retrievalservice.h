@@ -46,8 +46,9 @@ public:
     // The maps of step heure: one kind (1..7) or all seven (0). Urgent: the map the user
     // waits for goes ahead of a running pass.
     MapBatch *GetNewModeles(int heure, int what, bool urgent = false);
-    // Several maps, each as one GetNewModeles(step, kind), the user waiting for them.
-    MapBatch *fetchMaps(const QList<QPair<int, int>> &stepKinds);
+    // Several maps, each as one GetNewModeles(step, kind): urgent when the user waits for
+    // them, else behind what is already queued (the meteogram's maps).
+    MapBatch *fetchMaps(const QList<QPair<int, int>> &stepKinds, bool urgent = true);
     // One archive map into the cache; then the archive maps are brought back under their limit.
     MapBatch *fetchArchive(ArchiveLevel level, int year, int month, int day);
     // The window shows that archive map (a cache name): it goes last when the limit is met.

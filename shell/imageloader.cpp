@@ -1,5 +1,8 @@
 #include "shell/imageloader.h"
 
+#include "shell/gifrows.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -42,4 +45,21 @@ LoadedPicture LoadPictureFile(const QString &path)
         result.picture = image.convertToFormat(QImage::Format_RGB32);
     }
     return result;
+}
+
+LoadedPicture LoadPictureRows(const QString &path, int rows)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        // The screen's size, as LoadPictureFile checks it before decoding.
+        const auto word = [&bytes](int at) { return int(quint8(bytes.at(at))) | int(quint8(bytes.at(at + 1))) << 8; };
+        if (bytes.size() > 10 && acceptableSize(QSize(word(6), word(8)))) {
+            LoadedPicture result;
+            result.picture = decodeGifRows(bytes, rows);
+            if (!result.picture.isNull())
+                return result;
+        }
+    }
+    return LoadPictureFile(path);
 }

@@ -14,3 +14,7 @@ constexpr int MaxPictureSide = 8192;
 constexpr qint64 MaxPicturePixels = 16ll * 1024 * 1024;
 
 LoadedPicture LoadPictureFile(const QString &path);
+
+// A picture whose first `rows` rows are those LoadPictureFile gives (the rows below may be
+// left out): a plain GIF decodes only those rows, anything else decodes whole.
+LoadedPicture LoadPictureRows(const QString &path, int rows);

@@ -72,6 +72,23 @@ enum class Msg : int {
     MaxStepTip = 107,
     // Meteogram window: 110 to 129.
     Meteogram = 110,       // the button that opens it, and its title
+    MeteogramTitle = 111,  // %1: the run, as slotText writes it
+    MeteogramTip = 112,
+    MeteogramNoPlace = 113,
+    MeteogramComing = 114,       // %1: maps still on their way
+    MeteogramUnavailable = 115,  // %1: maps that could not be had
+    MeteogramReading = 116,
+    MeteogramSave = 117,
+    MeteogramSaveTitle = 118,
+    MeteogramSaved = 119,        // %1: the file
+    MeteogramSaveFailed = 120,   // %1: the file
+    MeteogramTemperature = 121,  // the quantities, in the legend and the readout
+    MeteogramTemperature850 = 122,
+    MeteogramPrecipitation = 123,
+    MeteogramCloudCover = 124,
+    MeteogramWind = 125,
+    MeteogramStorm = 126,
+    MeteogramHint = 127,
     // Export: 130 to 149.
     ExportImage = 130,
     ExportAnimation = 131,

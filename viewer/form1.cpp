@@ -1,6 +1,7 @@
 // Form1: construction and wiring. User input asks the model to change; the model's signals
 // update the controls and redraw the map.
 #include "viewer/form1.h"
+#include "viewer/meteogramwindow.h"
 #include "viewer/designlayout.h"
 #include "viewer/aboutbox.h"
 #include "viewer/helpwindow.h"
@@ -52,6 +53,7 @@ Form1::Form1(const Form1Config &config, QWidget *parent)
 // being destroyed (the start-up probe would go on with the start-up).
 Form1::~Form1()
 {
+    delete m_meteogram;  // its fetch ends while the service stands
     for (QObject *job : m_service->findChildren<QObject *>())
         job->disconnect(this);
     m_service->disconnect(this);

@@ -123,7 +123,9 @@ class DemoMapServer;
 class DesignLayout;
 class Form2;
 class MapBatch;
+class MeteogramWindow;
 class PictureBox;
+struct PanelInputs;
 class RetrievalService;
 
 struct Form1Config {
@@ -261,6 +263,7 @@ private:
     void showView();                                // mapdisplay.cpp
     void redrawMap();
     void computeForecast();                         // panels.cpp
+    PanelInputs panelInputs(int step) const;
     void fillPanels(int step);
     void fillPanel(const ForecastPanel &panel, bool series, int step);
     static void showPanelValues(const ForecastPanel &panel, bool shown);
@@ -271,6 +274,7 @@ private:
     void setMaxStep(int step);
     bool refusedWhileBusy();
     void openMeteogram();                           // meteogramcommands.cpp
+    void showMeteogramPlace();
     void exportImage();                             // exportcommands.cpp
     void exportAnimation();
     void startAnimationExport(const MapKind *kind, const QString &path);
@@ -304,6 +308,7 @@ private:
     QPointer<MapBatch> m_downloadAll;
     QPointer<AnimationExport> m_animationExport;  // one at a time
     std::shared_ptr<Form2> m_helpWindow;  // no owner window: "Aide" shows it beside Form1
+    QPointer<MeteogramWindow> m_meteogram;  // one, kept once opened
 
     // --- controls (see the table above) ---
     DesignLayout *m_layout = nullptr;

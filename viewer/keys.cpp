@@ -56,6 +56,12 @@ bool Form1::viewerKey(const QKeyEvent &key)
         return true;
     case Qt::Key_C:
         return control && press(copyAddressButton);
+    case Qt::Key_M:
+        // Not through the button: without a place, the status line says what to do.
+        if (control)
+            return false;
+        openMeteogram();
+        return true;
     default:
         return false;
     }
@@ -83,6 +89,7 @@ void Form1::applyToolTips()
         {animateStepsBox, Msg::AnimateTip},   {animateDaysBox, Msg::AnimateTip},
         {stepScrollBar, Msg::StepKeysTip},    {archiveDayScrollBar, Msg::StepKeysTip},
         {stopButton, Msg::StopTip},           {maxStepEdit, Msg::MaxStepTip},
+        {meteogramButton, Msg::MeteogramTip},
     };
     for (const auto &[widget, message] : tips)
         widget->setToolTip(msg(message));

@@ -11,19 +11,6 @@
 
 namespace {
 
-PanelInputs panelInputs(const ViewerModel &model, const QString &cacheDir, const QString &programDir, int step)
-{
-    PanelInputs inputs;
-    inputs.cacheDir = cacheDir;
-    inputs.programDir = programDir;
-    inputs.step = step;
-    inputs.PlaceX = model.placeX();
-    inputs.PlaceY = model.placeY();
-    inputs.PlaceX2 = model.placeX2();
-    inputs.PlaceY2 = model.placeY2();
-    return inputs;
-}
-
 // The label of each shown quantity, in the panel's order.
 QLabel *labelFor(PanelRole role, QLabel *temperature, const std::array<QLabel *, 4> &values)
 {
@@ -40,6 +27,19 @@ QLabel *labelFor(PanelRole role, QLabel *temperature, const std::array<QLabel *,
 
 } // namespace
 
+PanelInputs Form1::panelInputs(int step) const
+{
+    PanelInputs inputs;
+    inputs.cacheDir = m_service->cacheDir();
+    inputs.programDir = m_config.programDir;
+    inputs.step = step;
+    inputs.PlaceX = m_model.placeX();
+    inputs.PlaceY = m_model.placeY();
+    inputs.PlaceX2 = m_model.placeX2();
+    inputs.PlaceY2 = m_model.placeY2();
+    return inputs;
+}
+
 // Both panels need their maps: the missing ones are fetched first, all together, and the
 // panels are filled once they have arrived (or could not be had).
 void Form1::computeForecast()
@@ -50,7 +50,7 @@ void Form1::computeForecast()
         box->setProperty("pictogram", QVariant());
     }
     const int step = m_model.step();
-    const PanelInputs inputs = panelInputs(m_model, m_service->cacheDir(), m_config.programDir, step);
+    const PanelInputs inputs = panelInputs(step);
     QVector<MapNeed> needs = missingMaps(PanelTable::series(), inputs);
     for (const MapNeed &need : missingMaps(PanelTable::current(), inputs)) {
         if (!needs.contains(need))
@@ -103,7 +103,7 @@ void Form1::fillPanel(const ForecastPanel &panel, bool series, int step)
     // workPicture keeps the last map read, as the display's work picture.
     QImage work = workPicture->picture();
     bool retrying = false;
-    const PanelResult result = computePanel(table, panelInputs(m_model, m_service->cacheDir(), m_config.programDir, step),
+    const PanelResult result = computePanel(table, panelInputs(step),
                                             retrying, {}, work);
     if (work.cacheKey() != workPicture->picture().cacheKey())
         workPicture->setPicture(work);

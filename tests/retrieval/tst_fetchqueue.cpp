@@ -325,10 +325,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("whileRunning");   // false: both asked before it starts
         QTest::addColumn<bool>("releaseFirst");   // the first asker gives up midway
         QTest::addColumn<bool>("afterDone");      // the second asks once the first has its map
-        QTest::newRow("asked twice at once") << false << false << false;
-        QTest::newRow("asked again while running") << true << false << false;
-        QTest::newRow("first asker gives up") << true << true << false;
-        QTest::newRow("asked again once done") << false << false << true;  // a fresh fetch, not the old outcome
+        QTest::addColumn<bool>("gaveUpBefore");   // the only asker gave up before the second asks
+        QTest::newRow("asked twice at once") << false << false << false << false;
+        QTest::newRow("asked again while running") << true << false << false << false;
+        QTest::newRow("first asker gives up") << true << true << false << false;
+        QTest::newRow("asked again once done") << false << false << true << false;  // a fresh fetch, not the old outcome
+        // The cancelled transfer is not joined, and the new one waits for its end.
+        QTest::newRow("asked again while it is cancelled") << true << false << false << true;
     }
 
     void sharedFetch()
@@ -336,6 +339,7 @@ private Q_SLOTS:
         QFETCH(bool, whileRunning);
         QFETCH(bool, releaseFirst);
         QFETCH(bool, afterDone);
+        QFETCH(bool, gaveUpBefore);
         m_server->responses["/m.gif"] = {.body = kMap, .pieceSize = 3000, .pieceDelayMs = 60};
         std::vector<FetchHandle> handles = requestAll({"/m.gif"});
         if (whileRunning)
@@ -344,7 +348,13 @@ private Q_SLOTS:
             QTRY_VERIFY(allDone(handles));
             m_server->responses["/m.gif"].body = bodyPattern(777);
         }
+        if (gaveUpBefore)
+            handles.front().release();
         handles.push_back(m_queue->request(m_server->url("/m.gif"), cached("m.gif"), false));
+        if (gaveUpBefore) {
+            QCOMPARE(m_queue->running(), 1);
+            QCOMPARE(m_queue->waiting(), 1);
+        }
         if (releaseFirst)
             handles.front().release();
         handles.erase(std::remove_if(handles.begin(), handles.end(), [](const FetchHandle &h) { return !h; }), handles.end());
@@ -352,7 +362,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(allDone(handles), 10000);
         for (const FetchHandle &h : handles)
             QCOMPARE(h->outcome().error, 0);
-        QCOMPARE(m_server->paths.size(), afterDone ? 2 : 1);
+        QCOMPARE(m_server->paths.size(), afterDone || gaveUpBefore ? 2 : 1);
         QCOMPARE(contents(cached("m.gif")), m_server->responses["/m.gif"].body);
     }
 };
