@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS ?= 2
 # dpkg-dev and desktop-file-utils: the package and its menu entry are built and checked by the tests.
+# qt6-translations-l10n: Qt's own dialogs in the interface's language.
 DEBS := qt6-base-dev qt6-base-dev-tools libgif-dev libcurl4-openssl-dev openssl cmake ninja-build g++ libgl-dev fonts-dejavu-core xvfb xauth curl \
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils qt6-translations-l10n
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -4,16 +4,41 @@
 #include "shell/paths.h"
 #include "shell/textutil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <algorithm>
 #include <optional>
 
 namespace {
 
 const QString FrenchFile = QStringLiteral("langage");
+
+// Qt's own dialogs (the file dialog, Yes and No) speak the language too, when the system has
+// Qt's translations; without them they stay as Qt writes them.
+void useQtTranslation(const QLocale &locale)
+{
+    static QPointer<QTranslator> installed;
+    if (!QCoreApplication::instance())
+        return;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        installed = translator;
+    } else {
+        delete translator;
+    }
+}
 
 // A name is a file name and nothing more: no folder can be reached through it.
 bool isPlainName(const QString &name)
@@ -122,6 +147,7 @@ Outcome apply(const QString &dataDir, const QString &name)
             outcome.warning = msg(Msg::LanguageProblem).arg(name);
     }
     QLocale::setDefault(localeFor(msg(Msg::LocaleName), QLocale::system()));
+    useQtTranslation(QLocale());
     return outcome;
 }
 

@@ -93,8 +93,8 @@ private Q_SLOTS:
     void everyMessageTranslated();
     void choice_data();
     void choice();
-    void dates_data();
-    void dates();
+    void followsLanguage_data();
+    void followsLanguage();
     void locale_data();
     void locale();
     void noFrenchShown();
@@ -170,8 +170,9 @@ void TstEnglish::choice()
     QCOMPARE(QLocale().language(), outcome.name == u"english" ? QLocale::English : QLocale::French);
 }
 
-// Dates, numbers and captions made of them follow the language; French reads as it always did.
-void TstEnglish::dates_data()
+// Dates, numbers, captions made of them and Qt's own dialogs follow the language; French reads as
+// it always did.
+void TstEnglish::followsLanguage_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("what");
@@ -183,6 +184,7 @@ void TstEnglish::dates_data()
         {"step panel", "Situation à +18h", "Conditions at +18h"},
         {"decimal", "-3,5", "-3.5"},
         {"percentage", "14,29\u00A0%", "14.29%"},
+        {"Qt's own Yes", "&Oui", "&Yes"},
     };
     for (const auto &r : rows) {
         QTest::addRow("%s in French", r.what) << "francais" << r.what << QString::fromUtf8(r.french);
@@ -190,7 +192,7 @@ void TstEnglish::dates_data()
     }
 }
 
-void TstEnglish::dates()
+void TstEnglish::followsLanguage()
 {
     QFETCH(QString, language);
     QFETCH(QString, what);
@@ -201,7 +203,10 @@ void TstEnglish::dates()
         {"step panel", [] { return stepFrameTitle(3); }},
         {"decimal", [] { return formatOneDecimal(-3.5); }},
         {"percentage", [] { return downloadAllCaption(0, 1, 0, QLocale()); }},
+        {"Qt's own Yes", [] { return QMessageBox(QMessageBox::Question, {}, {}, QMessageBox::Yes).button(QMessageBox::Yes)->text(); }},
     };
+    if (what == QLatin1String("Qt's own Yes") && !QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm"))
+        QSKIP("Qt's translations are not installed (qt6-translations-l10n)");
     QTEST(texts.value(what)(), "expected");
 }
 
