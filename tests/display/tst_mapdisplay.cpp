@@ -10,8 +10,6 @@
 #include "shell/imageloader.h"
 #include "core/displaytext.h"
 #include "viewer/mapdisplay.h"
-#include "mapserver/mapkinds.h"
-#include "mapserver/maprender.h"
 
 #include "core/mapselection.h"
 
@@ -21,24 +19,6 @@
 namespace {
 
 constexpr QRgb Red = 0xFF0000;
-
-QByteArray le16(int v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8); }
-
-// A GIF whose header declares width x height and whose data is one tiny block.
-// A GIF whose screen is width x height and whose one frame is frameWidth x frameHeight.
-QByteArray gifDeclaring(int width, int height, int frameWidth, int frameHeight)
-{
-    QByteArray gif("GIF89a");
-    gif += le16(width) + le16(height) + QByteArray("\x80\x00\x00", 3);  // 2-entry colour table
-    gif += QByteArray("\x00\x00\x00\xff\xff\xff", 6);
-    gif += QByteArray(",") + le16(0) + le16(0) + le16(frameWidth) + le16(frameHeight) + QByteArray(1, '\0');
-    gif += QByteArray("\x02\x02\x44\x01\x00;", 6);
-    return gif;
-}
-
-QString defaultLongDate(const QDate &date) { return QLocale().toString(date, QLocale::LongFormat); }
-
-QDateTime at(const QDate &date, int hour, int minute = 0) { return QDateTime(date, QTime(hour, minute), QTimeZone::utc()); }
 
 QRgb rgb(QRgb c) { return c & 0xFFFFFF; }
 
@@ -387,97 +367,6 @@ private Q_SLOTS:
         startedForm(config);
         QVERIFY(!QFile::exists(h.cachePath(QStringLiteral("prec5.png"))));
         QVERIFY(QFile::exists(h.cachePath(QStringLiteral("p500a19900302.gif"))));
-    }
-
-    // The archive date lists may hold any numbers: they roll over to a real date.
-    void rolledDate_data()
-    {
-        QTest::addColumn<QList<int>>("ymd");
-        QTest::addColumn<QDate>("date");
-        QTest::newRow("month 13") << QList<int>{2004, 13, 1} << QDate(2005, 1, 1);
-        QTest::newRow("day 0") << QList<int>{2004, 3, 0} << QDate(2004, 2, 29);
-        QTest::newRow("year 0") << QList<int>{0, 1, 1} << QDate();
-        QTest::newRow("absurd day") << QList<int>{2004, 1, -2147483647 - 1} << QDate();
-    }
-
-    void rolledDate()
-    {
-        QFETCH(QList<int>, ymd);
-        QFETCH(QDate, date);
-        QCOMPARE(rollDate(ymd[0], ymd[1], ymd[2]), date);
-    }
-
-    // The step captions and the run caption from a UTC clock, and the demonstration map of
-    // the same step, which must name the same run and valid time.
-    void clockTexts_data()
-    {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("hours");
-        QTest::addColumn<QDateTime>("stepSlot");
-        QTest::addColumn<QDateTime>("runSlot");
-
-        const QDate feb28(2024, 2, 28), feb29(2024, 2, 29), mar1(2024, 3, 1);
-        QTest::newRow("step 0 at 06:00") << at(mar1, 6) << 0 << "0h" << at(mar1, 6) << at(mar1, 0);
-        QTest::newRow("run of yesterday") << at(mar1, 0, 10) << 0 << "0h" << at(mar1, 0) << at(feb29, 18);
-        QTest::newRow("step 1 crosses midnight") << at(feb28, 23, 30) << 1 << "6h" << at(feb29, 0) << at(feb28, 12);
-        QTest::newRow("step 4 into March") << at(feb29, 5, 59) << 4 << "24h" << at(mar1, 0) << at(feb28, 18);
-        QTest::newRow("largest step") << at(feb28, 23, 30) << 5461 << "32766h" << at(QDate(2027, 11, 25), 0) << at(feb28, 12);
-        // A clock two hours ahead of UTC: 01:30 there is still the 18 UTC slot of the day before.
-        QTest::newRow("local clock east of UTC") << QDateTime(mar1, QTime(1, 30), QTimeZone(2 * 3600)) << 0 << "0h"
-                                                 << at(feb29, 18) << at(feb29, 12);
-        QTest::newRow("local clock west of UTC") << QDateTime(feb28, QTime(20, 0), QTimeZone(-5 * 3600)) << 2 << "12h"
-                                                 << at(feb29, 12) << at(feb28, 18);
-    }
-
-    void clockTexts()
-    {
-        QFETCH(QDateTime, now);
-        QFETCH(int, step);
-        QFETCH(QString, hours);
-        QFETCH(QDateTime, stepSlot);
-        QFETCH(QDateTime, runSlot);
-        Messages::set(76, QStringLiteral("Cartavent - Run du"));
-        Messages::set(72, QStringLiteral("h"));
-        const auto slotText = [](const QDate &date, int hour) {
-            return QStringLiteral("%1 à %2h UTC").arg(defaultLongDate(date)).arg(hour);
-        };
-        QCOMPARE(stepHoursText(step), hours);
-        QCOMPARE(stepDateText(now, step), slotText(stepSlot.date(), stepSlot.time().hour()));
-        QCOMPARE(runCaption(now), QStringLiteral("Cartavent - Run du ") + slotText(runSlot.date(), runSlot.time().hour()));
-
-        // "+18H  VALIDE JEU 29.02.2024 00 UTC" and "RUN DU 28.02.2024 18 UTC" over the map.
-        MapRequest request;
-        request.kind = demoKindByKey(QStringLiteral("temp"));
-        request.step = step;
-        const MapCaption map = mapCaption(request, newestRunId(now.toSecsSinceEpoch()));
-        const auto printed = [&](const QString &line) {
-            static const QRegularExpression time(QStringLiteral("(\\d\\d\\.\\d\\d\\.\\d{4}) (\\d\\d) UTC$"));
-            const QRegularExpressionMatch m = time.match(line);
-            return m.hasMatch() ? slotText(QDate::fromString(m.captured(1), QStringLiteral("dd.MM.yyyy")), m.captured(2).toInt())
-                                : QStringLiteral("no time in ") + line;
-        };
-        QCOMPARE(stepDateText(now, step), printed(map.line1));
-        QCOMPARE(runCaption(now), QStringLiteral("Cartavent - Run du ") + printed(map.line2));
-    }
-
-    // Pictures declaring more pixels than a map could need are refused before any allocation.
-    void oversizedPicture_data()
-    {
-        QTest::addColumn<QByteArray>("gif");
-        QTest::newRow("8000 x 8000") << gifDeclaring(8000, 8000, 8000, 8000);
-        // Found by fuzzing: Qt reports the frame's size, then decodes the whole screen.
-        QTest::newRow("screen taller than its empty frame") << gifDeclaring(1, 28675, 0, 0);
-        QTest::newRow("screen wider than its small frame") << gifDeclaring(9000, 10, 1, 1);
-    }
-    void oversizedPicture()
-    {
-        QFETCH(QByteArray, gif);
-        h.config();  // a fresh cache folder
-        QVERIFY(h.writeCache(QStringLiteral("temp0.png"), gif));
-        const LoadedPicture loaded = LoadPictureFile(h.cachePath(QStringLiteral("temp0.png")));
-        QCOMPARE(loaded.error, 0);
-        QVERIFY(loaded.picture.isNull());
     }
 };
 
