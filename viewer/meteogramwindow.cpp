@@ -1,6 +1,7 @@
 #include "viewer/meteogramwindow.h"
 
 #include "core/displaytext.h"
+#include "export/exportfile.h"
 #include "forecast/meteogramtext.h"
 #include "retrieval/retrievalservice.h"
 #include "shell/messages.h"
@@ -171,13 +172,16 @@ void MeteogramWindow::showReadout(int step)
 void MeteogramWindow::askSave()
 {
     const QString name = QStringLiteral("meteogramme-%1.png").arg(runSlot(QDateTime::currentDateTimeUtc()).toString(QStringLiteral("yyyyMMdd-HH")));
-    askSaveFile(this, msg(Msg::MeteogramSaveTitle), QStringLiteral("PNG (*.png)"), name,
+    askSaveFile(this, msg(Msg::MeteogramSaveTitle), msg(Msg::PngFilter), name,
                 [this](const QString &path) { saveTo(path); });
 }
 
+// Through a temporary file, as the exports: a failed save leaves no half picture behind.
 bool MeteogramWindow::saveTo(const QString &path)
 {
-    const bool saved = m_chart->render().save(path, "PNG");
+    const bool saved = savePng(m_chart->render(), path).outcome == ExportOutcome::Written;
+    if (saved)
+        rememberSaveFolder(path);
     m_saveNote = msg(saved ? Msg::MeteogramSaved : Msg::MeteogramSaveFailed).arg(path);
     showNote();
     return saved;
