@@ -61,7 +61,7 @@ private:
     qsizetype m_at = 0;
 };
 
-// LZW into `out` until it holds `total` pixels. Each new code's string is the previous
+// LZW into `out` until it holds `total` pixels; false when the data ends first or breaks. Each new code's string is the previous
 // string and the next pixel, which already stand side by side in the output: a code is
 // its place there and its length, and decoding it is one copy.
 bool decodeLzw(const QByteArray &data, int minCodeSize, qsizetype total, std::vector<uchar> &out)
@@ -163,9 +163,11 @@ QImage decodeGifRows(const QByteArray &gif, int rows)
     if (minCodeSize < 2 || minCodeSize > 8 || (1 << minCodeSize) > palette.size() || !r.subBlocks(&data))
         return QImage();
 
+    // The whole frame is decoded, though only the top rows are kept: data that breaks off
+    // further down makes the picture unreadable to Qt too, and both must agree.
     const int wanted = qBound(1, rows, height);
     std::vector<uchar> pixels;
-    if (!decodeLzw(data, minCodeSize, qsizetype(width) * wanted, pixels))
+    if (!decodeLzw(data, minCodeSize, qsizetype(width) * height, pixels))
         return QImage();
     QImage image(width, wanted, QImage::Format_Indexed8);
     image.setColorTable(palette);

@@ -1,6 +1,6 @@
 #pragma once
 // The top rows of a plain GIF, decoded fast: the point forecasts read a few rows of many
-// maps, and Qt's decoder spends most of its time on the rest of each map.
+// maps, and Qt's decoder spends most of its time turning every pixel into colour.
 #include <QByteArray>
 #include <QImage>
 
