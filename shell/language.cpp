@@ -64,13 +64,10 @@ QString stemOf(const QString &dataDir, const QString &name)
 // The parsed file, or nothing when it cannot be read, stops short or holds no message.
 std::optional<ParsedLanguage> readWhole(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QString> text = readTextFile(path);
+    if (!text)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    ParsedLanguage parsed = parseLanguage(decodeTextFile(bytes));
+    ParsedLanguage parsed = parseLanguage(*text);
     if (!parsed.complete || parsed.messages.isEmpty())
         return std::nullopt;
     return parsed;

@@ -43,8 +43,8 @@ QList<QStringView> splitLines(QStringView text)
 const ParsedLanguage &builtIn()
 {
     static const ParsedLanguage parsed = [] {
-        QFile file(QStringLiteral(":/cartavent/langage.txt"));
-        return file.open(QIODevice::ReadOnly) ? parseLanguage(decodeTextFile(file.readAll())) : ParsedLanguage();
+        const std::optional<QString> text = readTextFile(QStringLiteral(":/cartavent/langage.txt"));
+        return text ? parseLanguage(*text) : ParsedLanguage();
     }();
     return parsed;
 }
@@ -131,11 +131,6 @@ bool loadLanguageText(const QString &text)
 bool LoadLanguage(const QString &folder, const QString &language)
 {
     Messages::loadBuiltIn();
-    QFile file(folder + u'/' + language + QStringLiteral(".txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    return loadLanguageText(decodeTextFile(bytes));
+    const std::optional<QString> text = readTextFile(folder + u'/' + language + QStringLiteral(".txt"));
+    return text && loadLanguageText(*text);
 }

@@ -1,5 +1,6 @@
 #include "shell/textutil.h"
 
+#include <QFile>
 #include <QStringDecoder>
 
 #include <cmath>
@@ -104,6 +105,17 @@ qint64 roundHalfEven(double value)
     if (rounded >= limit)
         return std::numeric_limits<qint64>::max();
     return static_cast<qint64>(rounded);
+}
+
+std::optional<QString> readTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decodeTextFile(bytes);
 }
 
 QString decodeTextFile(const QByteArray &bytes)

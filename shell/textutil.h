@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 // The leading decimal number of a text, "." as decimal point, blanks ignored;
 // 0 when the text does not begin with a number ("40abc" -> 40, "abc" -> 0).
 double parseLenient(QStringView text);
@@ -13,3 +15,5 @@ qint64 roundHalfEven(double value);
 
 // Text files are UTF-8 when valid, else Windows-1252 (files saved by older tools keep working).
 QString decodeTextFile(const QByteArray &bytes);
+// A whole text file decoded that way; nothing when it cannot be opened or read to its end.
+std::optional<QString> readTextFile(const QString &path);

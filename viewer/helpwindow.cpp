@@ -166,10 +166,7 @@ QString Form2::helpText() const
     const QFileInfo info(path);
     if (!info.isFile())
         return missingFileNotice(info.fileName(), info.absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return unreadableFileNotice(path);
-    return decodeTextFile(file.readAll());
+    return readTextFile(path).value_or(unreadableFileNotice(path));
 }
 
 QString Form2::missingFileNotice(const QString &file, const QString &folder)
