@@ -144,22 +144,19 @@ void TstForm1::modeSwitch()
 {
     auto form = h.makeForm(false);
     form->show();
+    const auto shown = [&form](const char *name) { return FormHarness::ctl(*form, name)->isVisible(); };
+    const auto checked = [&form](const char *name) { return FormHarness::ctl<QRadioButton>(*form, name)->isChecked(); };
     FormHarness::ctl<QRadioButton>(*form, "Option4")->setChecked(true);
     FormHarness::ctl<QScrollBar>(*form, "HScroll1")->setValue(5);
 
     QTest::mouseClick(FormHarness::ctl<QRadioButton>(*form, "Option9"), Qt::LeftButton);
-    QVERIFY(!FormHarness::ctl<QRadioButton>(*form, "Option8")->isChecked());
-    QVERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame2")->isVisible());
-    QVERIFY(FormHarness::ctl<QGroupBox>(*form, "Frame7")->isVisible());
-    QVERIFY(!FormHarness::ctl<QPushButton>(*form, "Command15")->isVisible());
+    QVERIFY(!checked("Option8") && !shown("Frame2") && shown("Frame7") && !shown("Command15"));
     FormHarness::ctl<QRadioButton>(*form, "Option11")->setChecked(true);
-    QVERIFY(FormHarness::ctl<QRadioButton>(*form, "Option9")->isChecked() && FormHarness::ctl<QRadioButton>(*form, "Option4")->isChecked());
+    QVERIFY(checked("Option9") && checked("Option4"));
 
     QTest::mouseClick(FormHarness::ctl<QRadioButton>(*form, "Option8"), Qt::LeftButton);
-    QVERIFY(FormHarness::ctl<QGroupBox>(*form, "Frame2")->isVisible());
-    QVERIFY(!FormHarness::ctl<QGroupBox>(*form, "Frame7")->isVisible());
-    QVERIFY(FormHarness::ctl<QPushButton>(*form, "Command15")->isVisible());
-    QVERIFY(FormHarness::ctl<QRadioButton>(*form, "Option4")->isChecked() && FormHarness::ctl<QRadioButton>(*form, "Option11")->isChecked());
+    QVERIFY(shown("Frame2") && !shown("Frame7") && shown("Command15"));
+    QVERIFY(checked("Option4") && checked("Option11"));
     QCOMPARE(FormHarness::ctl<QScrollBar>(*form, "HScroll1")->value(), 5);
 }
 
