@@ -1,6 +1,5 @@
 #include "core/downloadshare.h"
 #include "core/kinds.h"
-#include "core/mapselection.h"
 
 #include <QTest>
 
@@ -18,7 +17,6 @@ private Q_SLOTS:
         QTest::newRow("temp 15 stays 3 digits") << "temp" << qint64(15) << "965" << "temp15.png";
         QTest::newRow("temp 16 grows to 4 digits") << "temp" << qint64(16) << "1025" << "temp16.png";
         QTest::newRow("orag 0 pads to 4 digits") << "orag" << qint64(0) << "0611" << "orag0.png";
-        QTest::newRow("orag 16 grows to 5 digits") << "orag" << qint64(16) << "10211" << "orag16.png";
         QTest::newRow("beyond 32 bits") << "temp" << qint64(10000000000) << "600000000065" << "temp10000000000.png";
         QTest::newRow("negative") << "temp" << qint64(-1) << "" << "";
         QTest::newRow("orag overflow") << "orag" << max / 600 << "" << "orag" + QString::number(max / 600) + ".png";
@@ -57,7 +55,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("maxStep");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("first map of one step") << 0 << 1 << 0 << "14.29\u00A0%";
         QTest::newRow("last map") << 3 << 7 << 3 << "100\u00A0%";
         QTest::newRow("half, no decimals") << 1 << 7 << 3 << "50\u00A0%";
         QTest::newRow("rounded to two decimals") << 0 << 1 << 2 << "4.76\u00A0%";
@@ -70,20 +67,6 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(int, maxStep);
         QTEST(downloadAllCaption(step, kind, maxStep, QLocale::c()), "caption");
-    }
-
-    void selectionCache_data()
-    {
-        QTest::addColumn<bool>("archive");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("current run") << false << "nebu4.png";
-        QTest::newRow("archive") << true << "p850a20010231.gif";
-    }
-    void selectionCache()
-    {
-        QFETCH(bool, archive);
-        MapSelection selection{archive, 3, 4, ArchiveLevel::P850, 2001, 2, 31};
-        QTEST(selectionCacheName(selection), "expected");
     }
 };
 

@@ -8,12 +8,8 @@
 namespace {
 
 struct Counts {
-    explicit Counts(const ViewerModel &m)
-        : selection(&m, &ViewerModel::selectionChanged), view(&m, &ViewerModel::viewChanged),
-          place(&m, &ViewerModel::placeChanged), step(&m, &ViewerModel::stepChanged)
-    {
-    }
-    QSignalSpy selection, view, place, step;
+    explicit Counts(const ViewerModel &m) : selection(&m, &ViewerModel::selectionChanged), view(&m, &ViewerModel::viewChanged) {}
+    QSignalSpy selection, view;
 };
 
 } // namespace
@@ -46,7 +42,6 @@ void TstViewerModel::selection_data()
     QTest::newRow("kind 9 refused") << 1 << 0 << "temp0.png";
     QTest::newRow("kind unchanged") << 2 << 0 << "temp0.png";
     QTest::newRow("step 3") << 3 << 1 << "temp3.png";
-    QTest::newRow("archive mode") << 4 << 1 << "p500a20040101.gif";
     QTest::newRow("archive at 850 hPa, 29 February") << 5 << 3 << "p850a20040229.gif";
 }
 
@@ -62,7 +57,6 @@ void TstViewerModel::selection()
     case 1: m.setKind(9); break;
     case 2: m.setKind(1); break;
     case 3: m.setStep(3); break;
-    case 4: m.setMode(ViewerModel::Mode::Archive); break;
     case 5:
         m.setMode(ViewerModel::Mode::Archive);
         m.setArchiveLevel(ArchiveLevel::P850);
@@ -88,10 +82,8 @@ void TstViewerModel::zoomAndPan()
         zooms << m.zoom();
     }
     QCOMPARE(zooms, (QList<float>{2, 4, 8, 8, 8}));
-    m.zoomOut();
-    m.zoomOut();
-    m.zoomOut();
-    m.zoomOut();
+    for (int i = 0; i < 4; ++i)
+        m.zoomOut();
     QCOMPARE(m.zoom(), ViewerModel::MinZoom);
     for (int i = 0; i < 100; ++i)
         m.pan(ViewerModel::PanStep, -ViewerModel::PanStep);
@@ -107,7 +99,6 @@ void TstViewerModel::stepLimits_data()
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("wantMax");
     QTest::addColumn<int>("wantStep");
-    QTest::newRow("within") << 30 << 12 << 30 << 12;
     QTest::newRow("past the maximum") << 30 << 31 << 30 << 30;
     QTest::newRow("negative") << 30 << -1 << 30 << 0;
     QTest::newRow("maximum lowered under the step") << 5 << 12 << 5 << 5;
@@ -140,9 +131,7 @@ void TstViewerModel::animation_data()
     QTest::addColumn<int>("want");
     QTest::newRow("step 0 to 1") << false << 2004 << 0 << 2004 << 1;
     QTest::newRow("last step back to 0") << false << 2004 << 30 << 2004 << 0;
-    QTest::newRow("day 59 to 60") << true << 1990 << 59 << 1990 << 60;
     QTest::newRow("last day of 1990 to 1991") << true << 1990 << 365 << 1991 << 1;
-    QTest::newRow("last day of 2003 to 2004") << true << 2003 << 365 << 2004 << 1;
     QTest::newRow("2004 day 365 to 366") << true << 2004 << 365 << 2004 << 366;
     QTest::newRow("last day of 2004 stays in 2004") << true << 2004 << 366 << 2004 << 1;
 }
@@ -192,7 +181,6 @@ void TstViewerModel::archiveDayOfYear_data()
     QTest::addColumn<int>("dayOfMonth");
     QTest::newRow("1990 day 60 is 1 March") << 1990 << 60 << 3 << 1;
     QTest::newRow("2004 day 60 is 29 February") << 2004 << 60 << 2 << 29;
-    QTest::newRow("2004 day 365 is 30 December") << 2004 << 365 << 12 << 30;
     QTest::newRow("day 0 is day 1") << 1990 << 0 << 1 << 1;
     QTest::newRow("day 400 is the last day") << 1990 << 400 << 12 << 31;
     QTest::newRow("2004 day 366 is 31 December") << 2004 << 366 << 12 << 31;
@@ -219,7 +207,6 @@ void TstViewerModel::impossibleDate_data()
     QTest::newRow("31 February") << QList<int>{2004, 2, 31};
     QTest::newRow("29 February 2003") << QList<int>{2003, 2, 29};
     QTest::newRow("day 0") << QList<int>{2004, 3, 0};
-    QTest::newRow("month 13") << QList<int>{2004, 13, 1};
     QTest::newRow("year 0") << QList<int>{0, 1, 1};
 }
 

@@ -37,7 +37,6 @@ private Q_SLOTS:
         QTest::newRow("ramp 33, in no legend") << rgb(254, 0, 225) << QList<double>{N, N, N, N, N, E, N};
         QTest::newRow("white") << rgb(255, 255, 255) << QList<double>{N, N, N, N, N, 0, N};
         QTest::newRow("one step off ramp 15") << rgb(0, 230, 81) << QList<double>{N, N, N, N, N, E, N};
-        QTest::newRow("black") << rgb(0, 0, 0) << QList<double>{N, N, N, N, N, E, N};
         QTest::newRow("outside picture (-1)") << qint32(-1) << QList<double>{N, N, N, N, N, E, N};
         QTest::newRow("white with bit 24") << rgb(255, 255, 255) + 16777216 << QList<double>{N, N, N, N, N, 0, N};
         QTest::newRow("first grey") << rgb(20, 20, 20) << QList<double>{N, N, N, N, N, E, 0};

@@ -74,7 +74,6 @@ private Q_SLOTS:
         QTest::newRow("map server") << "bin/cartavent-mapserver" << true;
         QTest::newRow("drawing tool stays") << "bin/cartavent-pictogen" << false;
         QTest::newRow("language") << "share/cartavent/langage.txt" << true;
-        QTest::newRow("help") << "share/cartavent/lisezmoi.txt" << true;
         QTest::newRow("pictogram") << "share/cartavent/picto/pt_18.gif" << true;
         QTest::newRow("geography is built in") << "share/cartavent/geography" << false;
         QTest::newRow("menu entry") << "share/applications/cartavent.desktop" << true;
@@ -104,7 +103,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("name") << "Package" << "cartavent";
         QTest::newRow("version") << "Version" << CARTAVENT_VERSION;
-        QTest::newRow("section") << "Section" << "science";
         for (const char *library : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6network6", "libcurl4", "libgif7"})
             QTest::newRow(library) << "Depends" << library;
     }
@@ -126,7 +124,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("removed");  // from the installed data folder
         QTest::newRow("complete") << QString();
         QTest::newRow("help missing") << "lisezmoi.txt";
-        QTest::newRow("pictogram missing") << "picto/pt_13.gif";
     }
     void installedProgram()
     {

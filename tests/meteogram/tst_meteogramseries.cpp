@@ -135,7 +135,6 @@ private Q_SLOTS:
         QTest::newRow("just above") << StormEnergy + 0.5 << 1;
         QTest::newRow("weak up to 800") << 800.0 << 1;
         QTest::newRow("moderate from above 800") << 800.5 << 2;
-        QTest::newRow("moderate up to 1600") << 1600.0 << 2;
         QTest::newRow("strong") << 1600.5 << 3;
     }
     void stormMarks()

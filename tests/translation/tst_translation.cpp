@@ -24,10 +24,8 @@ private Q_SLOTS:
             QTest::addRow("%s tag 12", kind) << kind << QVariant(QStringLiteral("12")) << "Zoom +";
         QTest::newRow("line edit left alone") << "QLineEdit" << QVariant(QStringLiteral("12")) << builtIn;
         QTest::newRow("no tag") << "QPushButton" << QVariant() << builtIn;
-        QTest::newRow("empty tag") << "QPushButton" << QVariant(QString()) << builtIn;
         QTest::newRow("tag 0") << "QPushButton" << QVariant(QStringLiteral("0")) << builtIn;
         QTest::newRow("empty message gives empty caption") << "QPushButton" << QVariant(QStringLiteral("13")) << "";
-        QTest::newRow("tag -1") << "QLabel" << QVariant(QStringLiteral("-1")) << builtIn;
     }
     void translateControl()
     {
