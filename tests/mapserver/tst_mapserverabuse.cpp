@@ -93,7 +93,6 @@ void TestMapServerAbuse::hostileRequest_data()
     QTest::newRow("header with no end, then silence") << "GET " + kProbe + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" << 408 << false;
     QTest::newRow("nothing sent") << QByteArray() << 0 << false;
     QTest::newRow("10,000 pipelined requests") << kGood.repeated(10000) << 429 << true;
-    QTest::newRow("dot segments") << request("GET /wz/pics/../../../etc/passwd HTTP/1.1") << 400 << false;
     QTest::newRow("percent-encoded dot segments") << request("GET /wz/pics/%2e%2e/%2E%2E/etc/passwd HTTP/1.1") << 400 << false;
     QTest::newRow("NUL in the path") << request(raw("GET /wz/pics/Rtavn065.gif\0.png HTTP/1.1")) << 400 << false;
     QTest::newRow("absurd method, control bytes") << request("G\x01T " + kProbe + " HTTP/1.1") << 400 << false;

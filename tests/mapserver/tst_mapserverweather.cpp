@@ -162,23 +162,15 @@ void TestMapServerWeather::places_data()
 
     QTest::newRow("Paris") << 48.86 << 2.35 << true;
     QTest::newRow("Algiers, on its bay") << 36.70 << 3.10 << true;
-    QTest::newRow("Oslo") << 59.95 << 10.75 << true;
-    QTest::newRow("London") << 51.51 << -0.13 << true;
-    QTest::newRow("Rome") << 41.90 << 12.50 << true;
     QTest::newRow("Ankara") << 39.93 << 32.86 << true;
     QTest::newRow("Marrakech") << 31.63 << -8.00 << true;
     QTest::newRow("Inner Iceland") << 64.80 << -18.50 << true;
     QTest::newRow("Bay of Biscay") << 45.50 << -4.00 << false;
-    QTest::newRow("North Sea") << 56.00 << 3.00 << false;
-    QTest::newRow("Tyrrhenian Sea") << 40.00 << 12.00 << false;
-    QTest::newRow("Black Sea") << 43.50 << 34.00 << false;
     QTest::newRow("Baltic Sea") << 56.50 << 19.00 << false;
     QTest::newRow("Adriatic Sea") << 43.00 << 15.50 << false;
     QTest::newRow("Aegean Sea") << 38.50 << 25.00 << false;
-    QTest::newRow("Norwegian Sea") << 67.00 << 2.00 << false;
     QTest::newRow("Atlantic west of Ireland") << 53.00 << -15.00 << false;
     QTest::newRow("Gulf of Bothnia") << 62.50 << 20.00 << false;
-    QTest::newRow("Western Mediterranean") << 38.50 << 5.00 << false;
 }
 
 void TestMapServerWeather::places()
@@ -205,10 +197,7 @@ void TestMapServerWeather::projectionRoundTrip_data()
     QTest::addColumn<QPointF>("pixel");
     const QRect f = MapLayout::forecastField;
     QTest::newRow("top left") << QPointF(f.topLeft());
-    QTest::newRow("top right") << QPointF(f.topRight());
-    QTest::newRow("bottom left") << QPointF(f.bottomLeft());
     QTest::newRow("bottom right") << QPointF(f.bottomRight());
-    QTest::newRow("centre") << QPointF(f.center());
     QTest::newRow("on the central meridian") << QPointF(372, 300);
     QTest::newRow("off the map") << QPointF(-400.5, 900.25);
 }
