@@ -87,6 +87,18 @@ class TestFetchQueue : public QObject {
         return handles;
     }
 
+    // The slots taken by fetches of which only the first ends, after a while, then the waiting
+    // ones queued behind them; the others named are served whole.
+    std::vector<FetchHandle> fillSlots(const QStringList &waiting, const QStringList &others = {})
+    {
+        QStringList running;
+        for (int i = 0; i < FetchQueue::MaxParallel; ++i)
+            m_server->responses[running.emplace_back(QString("/s%1.gif").arg(i))] = i ? kHang : kSlotHolder;
+        for (const QString &path : waiting + others)
+            m_server->responses[path] = {.body = kMap};
+        return requestAll(running + waiting);
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -241,14 +253,8 @@ private Q_SLOTS:
         QFETCH(QStringList, urgent);
         QFETCH(QStringList, after);
         // One slot frees after a while; the other three stay taken, so starts come one by one.
-        const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
-        m_server->responses["/s0.gif"] = kSlotHolder;
-        for (const QString &path : running.mid(1))
-            m_server->responses[path] = kHang;
-        for (const QString &path : waiting + urgent)
-            m_server->responses[path] = {.body = kMap};
-
-        std::vector<FetchHandle> handles = requestAll(running + waiting);
+        const QStringList waiting{"/w0.gif", "/w1.gif", "/w2.gif", "/w3.gif"};
+        std::vector<FetchHandle> handles = fillSlots(waiting, urgent);
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
         QCOMPARE(m_queue->waiting(), waiting.size());
         std::vector<FetchHandle> late = requestAll(urgent, true);
@@ -279,13 +285,8 @@ private Q_SLOTS:
         QFETCH(Stop, stop);
         QFETCH(QStringList, fetchedLater);
         QFETCH(int, waitingError);
-        const QStringList running{"/s0.gif", "/s1.gif", "/s2.gif", "/s3.gif"}, waiting{"/w0.gif", "/w1.gif"};
-        m_server->responses["/s0.gif"] = kSlotHolder;
-        for (const QString &path : running.mid(1))
-            m_server->responses[path] = kHang;
-        for (const QString &path : waiting + QStringList{"/w2.gif"})
-            m_server->responses[path] = {.body = kMap};
-        std::vector<FetchHandle> handles = requestAll(running + waiting);
+        const QStringList waiting{"/w0.gif", "/w1.gif"};
+        std::vector<FetchHandle> handles = fillSlots(waiting, {"/w2.gif"});
         QTRY_COMPARE(m_server->paths.size(), FetchQueue::MaxParallel);
 
         switch (stop) {

@@ -122,7 +122,6 @@ private Q_SLOTS:
         // Rows name the response, the error, then what differs from the defaults.
         auto row = [&](const char *name, const FixtureResponse &response, int error, const TransferOptions &options = {},
                        const QString &url = QStringLiteral("/m.gif"), int refuseAfter = -1) { QTest::newRow(name) << response << url << options << refuseAfter << error; };
-        row("200 with Content-Length", {.body = kMap}, 0);
         row("200 without Content-Length", {.body = kMap, .contentLength = false}, 0);
         row("exactly 3 x 8192", {.body = exact}, 0);
         row("chunked", {.headers = "Transfer-Encoding: chunked\r\n", .body = chunkedBody, .contentLength = false, .pieceSize = 1000, .pieceDelayMs = 1}, 0);

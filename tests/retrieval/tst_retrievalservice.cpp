@@ -164,7 +164,6 @@ private Q_SLOTS:
         QVERIFY(!m_service->active());
     }
 
-    // Held at start-up: the request is logged and refused, nothing is asked for.
     // The service ends while a probe, a step and single maps are still on their way: the
     // jobs end with it and report to nothing, and no unfinished copy stays behind.
     void destroyedWhileJobsRun()
@@ -178,6 +177,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.png*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // Held at start-up: the request is logged and refused, nothing is asked for.
     void heldAtStartUp()
     {
         m_service->setHeld(true);

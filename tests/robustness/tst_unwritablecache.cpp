@@ -6,7 +6,6 @@
 #include "mapserver/demoserver.h"
 #include "retrieval/retrievalservice.h"
 #include "shell/messages.h"
-#include "shell/messages.h"
 #include "tests/support/transferenvironment.h"
 
 #include <QProcess>
